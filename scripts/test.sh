@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds from scratch and runs every test. Usage: scripts/test.sh [default|asan|tsan]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset="${1:-default}"
+scripts/install-deps.sh
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)"
+if [ "$preset" = tsan ]; then
+  # ThreadSanitizer covers the code that runs threads: the file finder.
+  ctest --preset "$preset" -j "$(nproc)" -L findfile
+else
+  ctest --preset "$preset" -j "$(nproc)"
+fi

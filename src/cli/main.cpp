@@ -1,0 +1,24 @@
+// zipbackup-cli: the program's jobs from a terminal. It parses the command line and
+// hands over to the command that was named; each command reports its own errors on
+// stderr and sets the exit code.
+#include "cli/Commands.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    CLI::App app{"Varnholt ZIP Backup  V1.05 - command line"};
+    app.require_subcommand(1);
+    zb::cli::GlobalOptions global;
+    app.add_option("--app-dir", global.appDir, "Folder of project.ini and log.txt");
+    int exitCode = 0;
+    (void)exitCode;
+
+    // Subcommands register here, one line each.
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    return exitCode;
+}

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace zb::platform {
@@ -18,10 +19,18 @@ struct DateTimeParts {
     int hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
+// The encoders throw std::invalid_argument for a date or time that does not exist
+// (30 February, hour 24); the try- forms give nullopt instead. Years run 1 to 9999.
+// Before 1899-12-30 the day is negative and the time of day is still added as a
+// positive fraction of its size (-1.25 is 1899-12-29 06:00), as the arithmetic of the
+// program's origin does.
 DateTime encodeDateTime(const DateTimeParts& parts);
-DateTimeParts decodeDateTime(DateTime value);
+DateTimeParts decodeDateTime(DateTime value);  // rounded to the millisecond
 DateTime encodeDate(int year, int month, int day);
 DateTime encodeTime(int hour, int minute, int second, int millisecond = 0);
+std::optional<DateTime> tryEncodeDateTime(const DateTimeParts& parts);
+bool isLeapYear(int year);
+int daysInMonth(int year, int month);
 // 1 = Sunday ... 7 = Saturday.
 int dayOfWeek(DateTime value);
 
@@ -33,7 +42,11 @@ struct FileTime {
 DateTime fileTimeToLocalDateTime(FileTime t);
 FileTime localDateTimeToFileTime(DateTime value);
 
-// DOS date/time (date in the high 16 bits), local time; even seconds.
+// DOS date/time (date in the high 16 bits), local time; even seconds (an odd second
+// is cut to the even one below). Dates before 1980 are stored as 1980-01-01 00:00 and
+// dates after 2107 as 2107-12-31 23:59:58, the range the form can hold; reading,
+// fields out of range (month 0, day 31 of a short month) are brought to the nearest
+// valid value, so a damaged record still gives a date.
 std::uint32_t dateTimeToDos(DateTime value);
 DateTime dosToDateTime(std::uint32_t dos);
 std::uint32_t fileTimeToDos(FileTime t);

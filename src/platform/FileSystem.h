@@ -45,15 +45,18 @@ std::optional<FileEntry> statEntry(const std::filesystem::path& path);
 
 // Every entry of a folder except "." and "..", in the order the system gives them,
 // whose name matches `mask` (Windows find-first rules: "*" and "?", without regard to
-// case, "*.*" matches every name). Throws std::filesystem::filesystem_error when the
-// folder cannot be read.
+// case, "*.*" matches every name, "name.*" also matches "name"; an empty mask matches
+// nothing). A link is described as statEntry() describes it; an entry that vanishes
+// while the folder is read is left out. Throws std::filesystem::filesystem_error when
+// the folder cannot be read.
 std::vector<FileEntry> listFolder(const std::filesystem::path& folder, std::string_view mask = "*");
 
 // Windows find-mask match of one name (see listFolder).
 bool matchesFindMask(std::string_view name, std::string_view mask);
 
 std::uint32_t fileAttributes(const std::filesystem::path& path);  // 0xFFFFFFFF when missing
-// Only faReadOnly has an effect here (owner write permission).
+// Only faReadOnly has an effect here: set, it takes every write permission away; clear,
+// it gives the owner write permission back. false when the file is missing or refuses.
 bool setFileAttributes(const std::filesystem::path& path, std::uint32_t attributes);
 bool setFileTimes(const std::filesystem::path& path, FileTime lastWrite, std::optional<FileTime> lastAccess = {});
 
@@ -61,8 +64,9 @@ bool setFileTimes(const std::filesystem::path& path, FileTime lastWrite, std::op
 std::uint64_t freeSpace(const std::filesystem::path& folder);
 
 // A new, empty file with a unique name in `folder` (created exclusively, mode 0600),
-// e.g. for the temporary copy of an archive during an update.
+// e.g. for the temporary copy of an archive during an update. The name is `prefix`,
+// eight random characters and ".tmp". Throws std::filesystem::filesystem_error.
 std::filesystem::path createTempFile(const std::filesystem::path& folder, std::string_view prefix);
-std::filesystem::path tempFolder();
+std::filesystem::path tempFolder();  // $TMPDIR, else /tmp
 
 }  // namespace zb::platform

@@ -1,0 +1,109 @@
+// The string matcher: inserting a position into its hash chain, and the search along
+// a chain for the longest earlier match. The search takes the first candidate (the
+// nearest) of the greatest length, stops at the nice length, at the chain budget of
+// the level (a quarter of it once the previous match is already good) and at the
+// maximum distance. Match lengths are measured eight bytes at a time.
+#pragma once
+
+#include "zip/DeflateConstants.h"
+#include "zip/DeflateLevels.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace zb::zip::deflate {
+
+inline std::uint16_t load16(const std::uint8_t* p)
+{
+    std::uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline std::uint64_t load64(const std::uint8_t* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Rolls the next byte into the running hash of three bytes.
+inline unsigned updateHash(unsigned hash, std::uint8_t next)
+{
+    return ((hash << kHashShift) ^ next) & kHashMask;
+}
+
+// Links the string at `pos` into its chain; returns the previous head of that chain
+// (0 when empty), the nearest candidate for a match at `pos`.
+inline unsigned insertString(const std::uint8_t* window, std::uint16_t* head,
+                             std::uint16_t* chain, unsigned& hash, unsigned pos)
+{
+    hash = updateHash(hash, window[pos + 2]);
+    const unsigned candidate = head[hash];
+    chain[pos & kWindowMask] = static_cast<std::uint16_t>(candidate);
+    head[hash] = static_cast<std::uint16_t>(pos);
+    return candidate;
+}
+
+// Length of the common prefix of a and b, at most kMaxMatch.
+inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        for (unsigned len = 0; len < 256; len += 8) {
+            const std::uint64_t diff = load64(a + len) ^ load64(b + len);
+            if (diff != 0) {
+                return len + (static_cast<unsigned>(std::countr_zero(diff)) >> 3);
+            }
+        }
+        if (a[256] != b[256]) {
+            return 256;
+        }
+        return a[257] != b[257] ? 257 : kMaxMatch;
+    } else {
+        unsigned len = 0;
+        while (len < kMaxMatch && a[len] == b[len]) {
+            ++len;
+        }
+        return len;
+    }
+}
+
+// Searches the chain from `candidate` for a match at `pos` longer than `best` (the
+// previous match length). Returns the best length found (best itself when none is
+// longer) and records the start of a longer match in `matchStart`. The length may
+// run past the end of the input; the caller cuts it to the lookahead.
+inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* chain,
+                             const DeflateLevel& level, unsigned pos, unsigned candidate,
+                             unsigned best, unsigned& matchStart)
+{
+    unsigned budget = level.chainLength;
+    if (best >= level.goodLength) {
+        budget >>= 2;
+    }
+    const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+    const unsigned nice = level.niceLength;
+    const std::uint8_t* scan = window + pos;
+    const std::uint16_t scanStart = load16(scan);
+    std::uint16_t scanEnd = load16(scan + best - 1);
+    do {
+        const std::uint8_t* match = window + candidate;
+        // Only a candidate that agrees at the end of the best match so far and in
+        // its first two bytes can be longer.
+        if (load16(match + best - 1) != scanEnd || load16(match) != scanStart) {
+            continue;
+        }
+        const unsigned len = commonLength(scan, match);
+        if (len > best) {
+            matchStart = candidate;
+            best = len;
+            if (len >= nice) {
+                break;
+            }
+            scanEnd = load16(scan + best - 1);
+        }
+    } while ((candidate = chain[candidate & kWindowMask]) > limit && --budget != 0);
+    return best;
+}
+
+}  // namespace zb::zip::deflate

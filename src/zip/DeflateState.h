@@ -1,0 +1,39 @@
+// Everything one compressor keeps between members: the window with its hash chains,
+// the block tally, the block writer (with the fixed code) and the bit output.
+#pragma once
+
+#include "zip/Deflate.h"
+#include "zip/DeflateBitWriter.h"
+#include "zip/DeflateBlockWriter.h"
+#include "zip/DeflateLevels.h"
+#include "zip/DeflateTally.h"
+#include "zip/DeflateWindow.h"
+
+namespace zb::zip {
+
+struct DeflateState {
+    deflate::DeflateWindow window;
+    deflate::DeflateTally tally;
+    deflate::DeflateBlockWriter blocks;
+    deflate::DeflateBitWriter out;
+    DeflateLevel level{};
+};
+
+namespace deflate {
+
+// The two ways of walking a member: greedy (levels 1 to 3) and lazy (4 to 9).
+void compressGreedy(DeflateState& state);
+void compressLazy(DeflateState& state);
+
+// Ends the current block at the current position.
+inline void flushBlock(DeflateState& state, bool last)
+{
+    DeflateWindow& w = state.window;
+    const std::uint8_t* input = w.blockStart >= 0 ? w.data() + w.blockStart : nullptr;
+    const auto length = static_cast<std::uint64_t>(static_cast<long>(w.strstart) - w.blockStart);
+    state.blocks.flush(state.tally, state.out, input, length, last);
+    w.blockStart = w.strstart;
+}
+
+}  // namespace deflate
+}  // namespace zb::zip

@@ -53,7 +53,8 @@ std::vector<Token> tokenize(std::string_view f) {
     bool afterHour = false;
     auto add = [&](Tok k, std::string text = {}) {
         out.push_back({k, std::move(text)});
-        afterHour = (k == Tok::Hour || k == Tok::Hour2);
+        // Separators and literals between "hh" and "mm" keep the minute reading.
+        if (k != Tok::DateSep && k != Tok::TimeSep) afterHour = (k == Tok::Hour || k == Tok::Hour2);
     };
     auto literal = [&](std::string_view text) {
         if (!out.empty() && out.back().kind == Tok::Literal) out.back().text += text;
@@ -265,8 +266,22 @@ int matchName(std::string_view w, const std::string* a, const std::string* b, in
 bool parseWith(Scanner& sc, std::string_view format, const FormatSettings& fs, Fields& f, bool isTime, int depth) {
     if (depth > 4) return false;
     const auto tokens = tokenize(format);
-    for (const Token& t : tokens) {
+    for (std::size_t ti = 0; ti < tokens.size(); ++ti) {
+        const Token& t = tokens[ti];
         if (isTime && f.hour >= 0 && sc.atEnd()) return true;  // "9" or "9:05" is a whole time
+        if (isTime && f.hour >= 0 && t.kind == Tok::TimeSep) {
+            // "9:05 PM" against "h:nn:ss AMPM": the seconds are left out before the marker.
+            Scanner probe = sc;
+            if (!probe.expectChar(fs.timeSeparator)) {
+                std::size_t marker = ti;
+                while (marker < tokens.size() && tokens[marker].kind != Tok::AmPm &&
+                       tokens[marker].kind != Tok::AmPmLocale)
+                    ++marker;
+                if (marker == tokens.size()) return false;
+                ti = marker - 1;
+                continue;
+            }
+        }
         int v = 0, digits = 0;
         switch (t.kind) {
         case Tok::Literal:

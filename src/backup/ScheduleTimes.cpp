@@ -76,10 +76,10 @@ Schedules ComputeScheduleTimes(const std::vector<ScheduleSource>& projects,
     Schedules table;
     for (const auto& project : projects) {
         switch (project.BackupMode) {
-            case kModeNone: continue;
-            case kModeDailyOnce: table.push_back(dailyOnce(project, clock)); break;
-            case kModeEveryMinutes: table.push_back(everyMinutes(project, clock)); break;
-            case kModeWeekly: table.push_back(weekly(project, clock)); break;
+            case store::kModeNone: continue;
+            case store::kModeDailyOnce: table.push_back(dailyOnce(project, clock)); break;
+            case store::kModeEveryMinutes: table.push_back(everyMinutes(project, clock)); break;
+            case store::kModeWeekly: table.push_back(weekly(project, clock)); break;
             default:
                 // A mode the program does not know is listed (so it is shown as
                 // scheduled) but never started.

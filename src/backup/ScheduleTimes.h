@@ -8,20 +8,15 @@
 
 #include "backup/ScheduleEntry.h"
 #include "platform/DateTime.h"
+#include "store/ProjectRecord.h"
 
 namespace zb::backup {
-
-// The stored values of "BackupMode".
-constexpr int kModeDailyOnce = 0;
-constexpr int kModeEveryMinutes = 1;
-constexpr int kModeWeekly = 2;
-constexpr int kModeNone = 3;
 
 // A project's schedule keys as read from "project.ini" (mode default 3, text default
 // empty).
 struct ScheduleSource {
     std::string ProjectName;
-    int BackupMode = kModeNone;
+    int BackupMode = store::kModeNone;
     std::string StartTime_or_Increase;
 };
 

@@ -33,41 +33,41 @@ protected:
 };
 
 TEST_F(ScheduleTimesTest, ProjectsWithoutScheduleAreLeftOutAndOrderIsKept) {
-    auto table = ComputeScheduleTimes({{"a", kModeNone, "09:00:00"},
-                                       {"b", kModeEveryMinutes, "30"},
-                                       {"c", kModeNone, ""},
-                                       {"d", kModeDailyOnce, "08:00:00"}},
+    auto table = ComputeScheduleTimes({{"a", store::kModeNone, "09:00:00"},
+                                       {"b", store::kModeEveryMinutes, "30"},
+                                       {"c", store::kModeNone, ""},
+                                       {"d", store::kModeDailyOnce, "08:00:00"}},
                                       clock);
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table[0].ProjectName, "b");
     EXPECT_EQ(table[1].ProjectName, "d");
-    EXPECT_TRUE(ComputeScheduleTimes({{"a", kModeNone, ""}}, clock).empty());
+    EXPECT_TRUE(ComputeScheduleTimes({{"a", store::kModeNone, ""}}, clock).empty());
     EXPECT_TRUE(ComputeScheduleTimes({}, clock).empty());
 }
 
 TEST_F(ScheduleTimesTest, DailyOnceIsTodayAtTheStoredTimeEvenWhenPassed) {
-    auto e = only(kModeDailyOnce, "09:00:00");
+    auto e = only(store::kModeDailyOnce, "09:00:00");
     EXPECT_NEAR(e.NextRun, encodeDate(2024, 3, 20) + encodeTime(9, 0, 0), kSecond);
     EXPECT_DOUBLE_EQ(e.Interval, 1.0);
-    e = only(kModeDailyOnce, "23:30:15");
+    e = only(store::kModeDailyOnce, "23:30:15");
     EXPECT_NEAR(e.NextRun, encodeDate(2024, 3, 20) + encodeTime(23, 30, 15), kSecond);
 }
 
 TEST_F(ScheduleTimesTest, DailyOnceWithUnreadableTimeFallsBackToNoon) {
     for (const char* text : {"", "abc", "25:00:00", "9 o'clock"}) {
-        auto e = only(kModeDailyOnce, text);
+        auto e = only(store::kModeDailyOnce, text);
         EXPECT_NEAR(e.NextRun, encodeDate(2024, 3, 20) + encodeTime(12, 0, 0), kSecond) << text;
         EXPECT_DOUBLE_EQ(e.Interval, 1.0) << text;
     }
 }
 
 TEST_F(ScheduleTimesTest, EveryNMinutesStartsAPeriodFromNow) {
-    auto e = only(kModeEveryMinutes, "90");
+    auto e = only(store::kModeEveryMinutes, "90");
     EXPECT_NEAR(e.Interval, encodeTime(1, 30, 0), kSecond);
     EXPECT_NEAR(e.NextRun, wednesday10 + encodeTime(1, 30, 0), kSecond);
-    e = only(kModeEveryMinutes, "1439");
+    e = only(store::kModeEveryMinutes, "1439");
     EXPECT_NEAR(e.Interval, encodeTime(23, 59, 0), kSecond);
-    e = only(kModeEveryMinutes, "2");
+    e = only(store::kModeEveryMinutes, "2");
     EXPECT_NEAR(e.Interval, encodeTime(0, 2, 0), kSecond);
 }
 
@@ -75,27 +75,27 @@ TEST_F(ScheduleTimesTest, EveryNMinutesFallsBackToOneHour) {
     // Not a number, a whole day or more, and periods below one minute (which would
     // start the project at every tick) all give one hour.
     for (const char* text : {"", "abc", "12x", "1440", "5000", "0", "-5", "1.5"}) {
-        auto e = only(kModeEveryMinutes, text);
+        auto e = only(store::kModeEveryMinutes, text);
         EXPECT_NEAR(e.Interval, encodeTime(1, 0, 0), kSecond) << text;
         EXPECT_NEAR(e.NextRun, wednesday10 + encodeTime(1, 0, 0), kSecond) << text;
     }
 }
 
 TEST_F(ScheduleTimesTest, WeeklyIsTheNextMatchingDayAtNoon) {
-    auto e = only(kModeWeekly, "Wednesday");  // today, even after noon it stays today
+    auto e = only(store::kModeWeekly, "Wednesday");  // today, even after noon it stays today
     EXPECT_NEAR(e.NextRun, encodeDate(2024, 3, 20) + encodeTime(12, 0, 0), kSecond);
     EXPECT_DOUBLE_EQ(e.Interval, 7.0);
-    e = only(kModeWeekly, "Friday");
+    e = only(store::kModeWeekly, "Friday");
     EXPECT_NEAR(e.NextRun, encodeDate(2024, 3, 22) + encodeTime(12, 0, 0), kSecond);
-    e = only(kModeWeekly, "Tuesday");
+    e = only(store::kModeWeekly, "Tuesday");
     EXPECT_NEAR(e.NextRun, encodeDate(2024, 3, 26) + encodeTime(12, 0, 0), kSecond);
-    e = only(kModeWeekly, "Sunday");
+    e = only(store::kModeWeekly, "Sunday");
     EXPECT_NEAR(e.NextRun, encodeDate(2024, 3, 24) + encodeTime(12, 0, 0), kSecond);
 }
 
 TEST_F(ScheduleTimesTest, WeeklyDayNameIsComparedWithCaseAndUnknownNamesAreEightDaysAhead) {
     for (const char* text : {"wednesday", "WEDNESDAY", "Mittwoch", ""}) {
-        auto e = only(kModeWeekly, text);
+        auto e = only(store::kModeWeekly, text);
         EXPECT_NEAR(e.NextRun, encodeDate(2024, 3, 28) + encodeTime(12, 0, 0), kSecond) << text;
         EXPECT_DOUBLE_EQ(e.Interval, 7.0);
     }

@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
+#include "platform/TextCase.h"
+
 namespace zb::store {
 namespace {
 
 bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -20,17 +20,11 @@ std::string trimText(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
+bool sameName(std::string_view a, std::string_view b) { return platform::equalsIgnoreCase(a, b); }
 
 bool nameLess(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(lowerAscii(x)) < static_cast<unsigned char>(lowerAscii(y));
-        });
+    // Byte order of the folded UTF-8 text is code point order.
+    return platform::foldCase(a) < platform::foldCase(b);
 }
 
 std::size_t characterCount(std::string_view text) {

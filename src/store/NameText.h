@@ -13,7 +13,7 @@ namespace zb::store {
 // from both ends.
 std::string trimText(std::string_view text);
 
-// Letter case of ASCII letters is ignored, as the settings file's section names are.
+// Letter case is ignored the way the settings file matches its section names.
 bool sameName(std::string_view a, std::string_view b);
 // Alphabetical order without regard to case (ties keep their order when sorted stably).
 bool nameLess(std::string_view a, std::string_view b);

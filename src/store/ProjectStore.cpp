@@ -35,6 +35,20 @@ std::optional<std::string> checkNewProjectName(std::string_view name, const Proj
     return std::nullopt;
 }
 
+namespace {
+
+// The name as the project list spells it. Section names ignore letter case, but the
+// password key does not: a project named in other case must still be unscrambled and
+// scrambled with the key of the name it was saved under.
+std::string listedName(const platform::IniFile& ini, std::string_view name) {
+    const std::string trimmed = trimText(name);
+    const ProjectList projects = ProjectList::read(ini);
+    if (const auto index = projects.indexOf(trimmed)) return projects[*index];
+    return trimmed;
+}
+
+}  // namespace
+
 ProjectStore::ProjectStore(std::filesystem::path iniPath) : path_(std::move(iniPath)) {}
 
 ProjectList ProjectStore::readProjectList() const { return ProjectList::read(platform::IniFile(path_)); }
@@ -42,7 +56,8 @@ ProjectList ProjectStore::readProjectList() const { return ProjectList::read(pla
 std::string ProjectStore::readLastProject() const { return store::readLastProject(platform::IniFile(path_)); }
 
 ProjectRecord ProjectStore::loadProject(std::string_view name) const {
-    return readProject(platform::IniFile(path_), name);
+    const platform::IniFile ini(path_);
+    return readProject(ini, listedName(ini, name));
 }
 
 std::optional<std::string> ProjectStore::saveProject(std::string_view name, ProjectRecord& record,
@@ -50,7 +65,7 @@ std::optional<std::string> ProjectStore::saveProject(std::string_view name, Proj
     if (auto refusal = CheckProjectFields(record, archiveName)) return refusal;
     platform::IniFile ini(path_);
     ProjectRecord written = record;
-    writeProject(ini, name, written);
+    writeProject(ini, listedName(ini, name), written);
     ini.save();
     record = std::move(written);
     return std::nullopt;
@@ -58,7 +73,7 @@ std::optional<std::string> ProjectStore::saveProject(std::string_view name, Proj
 
 void ProjectStore::storeUsedNumber(std::string_view name, int value) const {
     platform::IniFile ini(path_);
-    ini.writeInteger(trimText(name), keys::kValue, value);
+    ini.writeInteger(listedName(ini, name), keys::kValue, value);
     ini.save();
 }
 

@@ -37,6 +37,8 @@ ProjectRecord newProjectRecord();
 // The wizard's refusals of a new name, or nothing when it may be used.
 std::optional<std::string> checkNewProjectName(std::string_view name, const ProjectList& projects);
 
+// A project is named without regard to letter case; the operations use the spelling of
+// the project list, whose name is the key of the stored password.
 class ProjectStore {
 public:
     explicit ProjectStore(std::filesystem::path iniPath);

@@ -49,7 +49,7 @@ TEST(XorScramble, ReadsAPasswordStoredByTheWindowsProgram) {
 TEST(XorScramble, KeyRestartsWithEveryChunk) {
     // Key "ab": chunks of two bytes, each XORed with "a" then "b".
     const std::string out = HashTextToBytes(XorScramble("abcab", "ab", true));
-    EXPECT_EQ(out, std::string("\0\0\x02\x01\0", 5));
+    EXPECT_EQ(out, std::string("\0\0\x02\x03\x03", 5));
 }
 
 TEST(XorScramble, ByteEqualToKeyByteIsStoredAsZero) {

@@ -94,13 +94,30 @@ TEST(ProjectStoreSave, RefusedByTheCheckCreatesNoFile) {
 TEST(ProjectStoreSave, SavedProjectLoadsBack) {
     TempDir dir;
     ProjectStore store(dir / "project.ini");
+    ProjectList projects;
     ProjectRecord r = validRecord();
+    store.createProject("p", r, projects);
+    r = validRecord();
     r.value = 4;  // the page showed 5 with step 1
     ASSERT_EQ(store.saveProject("p", r, "/srv/backup/docs5.zip"), std::nullopt);
+    // Named in other letter case, the project is still the listed one, and its password
+    // is unscrambled with the key of the listed name.
     const ProjectRecord back = store.loadProject("P");
     EXPECT_EQ(back.nextNumber(), 5);
     EXPECT_EQ(back.password, "pw");
     EXPECT_EQ(back.includeLines, r.includeLines);
+}
+
+TEST(ProjectStoreSave, ListedSpellingKeysThePassword) {
+    TempDir dir;
+    const auto file = test::copyTestIni(dir, "project.ini");
+    ProjectStore store(file);
+    EXPECT_EQ(store.loadProject("DOCUMENTS").password, "Secret pass 2024!");
+    ProjectRecord r = store.loadProject("documents");
+    r.password = r.passwordConfirmation = "changed";
+    ASSERT_EQ(store.saveProject("documents", r, "x.zip"), std::nullopt);
+    EXPECT_TRUE(test::hasLine(file, "Password=" + scramblePassword("changed", "Documents")));
+    EXPECT_TRUE(test::keysOnDisk(file, "documents").empty());  // the section keeps its spelling
 }
 
 TEST(ProjectStoreSave, NewFileIsReadableByItsOwnerOnly) {

@@ -426,3 +426,22 @@ TEST(ProjectStoreRefused, MissingFileInReadOnlyFolderStaysMissing) {
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_TRUE(folderNames(folder).empty());
 }
+
+TEST(ProjectStoreNames, BracketsEqualsAndAccentsSurviveTheFile) {
+    TempDir dir;
+    ProjectStore store(dir / "project.ini");
+    ProjectList projects;
+    for (const std::string name : {"a]b", "x=y", "[boxed]", "\xc3\x9c" "ber"}) {
+        ProjectRecord r = validRecord();
+        r.password = r.passwordConfirmation = "pw of " + name;
+        store.createProject(name, r, projects);
+    }
+    EXPECT_EQ(store.readProjectList().names(), projects.names());
+    EXPECT_EQ(projects.size(), 4u);
+    for (const std::string& name : projects.names()) {
+        EXPECT_EQ(store.loadProject(name).password, "pw of " + name) << name;
+    }
+    // Letter case is ignored beyond ASCII too, as the file's section names are matched.
+    EXPECT_TRUE(projects.contains("\xc3\xbc" "BER"));
+    EXPECT_EQ(store.loadProject("\xc3\xbc" "ber").password, "pw of \xc3\x9c" "ber");
+}

@@ -1,0 +1,414 @@
+// Extraction: the selection of members, and for each member the target path, the
+// password check, the overwrite rule, decoding through the input and output sides,
+// the file's date and attributes, and the CRC check with its events. The same run
+// serves extraction into the caller's memory, where nothing is written to disk.
+#include <sys/stat.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "platform/FileSystem.h"
+#include "platform/Ui.h"
+#include "zip/Crc32.h"
+#include "zip/DosDateTime.h"
+#include "zip/ExtractPath.h"
+#include "zip/MemberDecoder.h"
+#include "zip/MemberInput.h"
+#include "zip/MemberOutput.h"
+#include "zip/TZipReader.h"
+#include "zip/WildcardMatch.h"
+#include "zip/ZipBytes.h"
+#include "zip/ZipErrors.h"
+#include "zip/ZipRecords.h"
+
+namespace zb::zip {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The caller's buffer handler asked to stop.
+struct QuitRun {};
+
+constexpr std::uint8_t kHostUnix = 3;
+
+int percent(std::uint64_t done, std::int64_t total) {
+    if (total <= 0) return 0;
+    double p = std::round(double(done) * 100.0 / double(total));
+    return p > 100 ? 100 : int(p);
+}
+
+bool pathExists(const fs::path& p) {
+    std::error_code ec;
+    return fs::symlink_status(p, ec).type() != fs::file_type::not_found && !ec;
+}
+
+// The member's stored attributes on the extracted file: the permission bits of a
+// member written on a Unix host, else the classic attribute bits (read-only).
+void applyAttributes(const std::string& path, const TZipHeaderInfo& h) {
+    const std::uint32_t mode = h.externalAttributes >> 16;
+    if ((h.versionMadeBy >> 8) == kHostUnix && mode != 0) {
+        ::chmod(path.c_str(), mode_t(mode & 0777));
+        return;
+    }
+    platform::setFileAttributes(path, h.externalAttributes & 0xFF);
+}
+
+}  // namespace
+
+class ZipExtractRun {
+public:
+    ZipExtractRun(TZipReader& reader, bool toBuffer, int& extracted)
+        : r_(reader), toBuffer_(toBuffer), extracted_(extracted) {}
+
+    void execute() {
+        TSortedZip& list = r_.view();
+        const int n = list.count();
+        int numFiles = 0;
+        std::int64_t total = 0;
+        std::vector<std::string> patterns;
+        for (std::string p : r_.FilesList) {
+            for (char& c : p)
+                if (c == '\\') c = '/';
+            patterns.push_back(std::move(p));
+        }
+        for (int i = 0; i < n; ++i) {
+            TZipHeaderInfo& h = *list[i];
+            bool selected = false;
+            const bool isFolder = h.fileName().empty();
+            if (r_.DoAll) {
+                selected = true;
+            } else if (!isFolder || r_.RecreateDirs) {
+                const std::string name = h.storedName();
+                for (const std::string& p : patterns) {
+                    if (wildcardMatch(p, name)) {
+                        selected = true;
+                        break;
+                    }
+                }
+            }
+            h.extractMark = selected ? 1 : 0;
+            if (selected && !isFolder) {
+                ++numFiles;
+                total += std::int64_t(h.uncompressedSize);
+            }
+        }
+        r_.totalBytes_ = total;
+        r_.bytesWritten_ = 0;
+        bool stop = false;
+        if (r_.OnStartUnZipInfo) r_.OnStartUnZipInfo(r_, numFiles, total, stop);
+        if (numFiles == 0 || stop) return;
+
+        for (int i = 0; i < n; ++i) {
+            if (!r_.DoAll && !list[i]->extractMark) continue;
+            while (processMember(i, *list[i])) {
+            }
+        }
+    }
+
+private:
+    // Reports a member that is left out; true when the handler asks to try again.
+    bool skip(TSkipReason reason, const std::string& fname, int index, const TZipHeaderInfo& h) {
+        if (!h.fileName().empty()) r_.totalBytes_ -= std::int64_t(h.uncompressedSize);
+        bool retry = false;
+        if (r_.OnSkippingFile) r_.OnSkippingFile(r_, reason, fname, index, retry);
+        return retry;
+    }
+
+    // Processes one member; true when it is to be processed again at once.
+    bool processMember(int index, const TZipHeaderInfo& record) {
+        TZipHeaderInfo& h = r_.working_;
+        h.assign(record);
+        r_.lastSkipDetail_.clear();
+        const bool isFolder = h.fileName().empty();
+        const std::string stored = h.storedName();
+        TStream& archive = *r_.archive_;
+
+        // Names that would lead outside the destination are never made into paths.
+        if (!toBuffer_ && unsafeMemberName(stored)) {
+            r_.lastSkipDetail_ = "unsafe name \"" + stored + "\"";
+            return skip(skipUnsafeName, stored, index, h);
+        }
+
+        std::uint64_t dataStart = 0;
+        if (!isFolder) {
+            if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) {
+                r_.lastSkipDetail_ = "member stands in another part of a split archive";
+                return skip(skipUnsupported, stored, index, h);
+            }
+            std::uint8_t local[kLocalHeaderSize];
+            archive.seek(std::int64_t(h.relativeOffset), soFromBeginning);
+            if (archive.read(local, sizeof local) != sizeof local || getU32(local) != kLocalHeaderSignature) {
+                r_.lastSkipDetail_ = "no local header at offset " + std::to_string(h.relativeOffset);
+                return skip(skipBadHeader, stored, index, h);
+            }
+            h.localExtraFieldLength = getU16(local + 28);
+            dataStart = h.relativeOffset + kLocalHeaderSize + getU16(local + 26) + getU16(local + 28);
+        }
+
+        const std::string folder =
+            toBuffer_ ? std::string() : extractFolder(r_.destDir_, r_.rootDir_, r_.RecreateDirs, h.directory());
+        std::string target = toBuffer_ ? stored : folder + h.fileName();
+
+        if (isFolder) {
+            if (toBuffer_) return false;
+            if (r_.RecreateDirs && !folder.empty()) {
+                std::error_code ec;
+                fs::create_directories(folder, ec);
+                if (ec || !fs::is_directory(folder)) {
+                    r_.lastSkipDetail_ = "folder could not be created: " + ec.message();
+                    return skip(skipCreateFailed, folder, index, h);
+                }
+            }
+            ++extracted_;
+            return false;
+        }
+
+        bool skipIt = false;
+        if (r_.OnStartUnZip) r_.OnStartUnZip(r_, index, target, skipIt);
+        if (skipIt) return false;
+
+        // What the engine cannot decode is refused before anything is created, so an
+        // existing file of that name stays as it is.
+        const bool aes = h.compressionMethod == kMethodAes || (h.flags & kFlagStrongEncryption);
+        if (aes || !methodSupported(h.compressionMethod)) {
+            if (aes) {
+                r_.lastSkipDetail_ = "AES or strong encryption is not supported";
+            } else {
+                r_.lastSkipDetail_ = std::string(msg::kUnknownMethod) + " (" + methodName(h.compressionMethod) + ")";
+                if (r_.Ui) r_.Ui->messageBox(platform::MessageKind::Error, msg::kUnknownMethod);
+            }
+            return skip(skipUnsupported, stored, index, h);
+        }
+
+        if (!toBuffer_) {
+            fs::path parent = fs::path(target).parent_path();
+            std::error_code ec;
+            if (!parent.empty() && !fs::is_directory(parent, ec)) {
+                fs::create_directories(parent, ec);
+                if (!fs::is_directory(parent, ec)) {
+                    r_.lastSkipDetail_ = "folder could not be created";
+                    return skip(skipCreateFailed, target, index, h);
+                }
+            }
+        }
+
+        // The password: the last byte of the decrypted header must match.
+        std::uint64_t compressed = h.compressedSize;
+        ZipCrypto* cipher = nullptr;
+        if (h.encrypted()) {
+            if (compressed < kCryptHeaderSize) {
+                r_.lastSkipDetail_ = "encrypted member shorter than its encryption header";
+                return skip(skipBadHeader, stored, index, h);
+            }
+            const std::uint8_t check = cryptCheckByte(h.flags, h.dosDateTime, h.crc32);
+            for (;;) {
+                std::uint8_t header[kCryptHeaderSize];
+                archive.seek(std::int64_t(dataStart), soFromBeginning);
+                if (archive.read(header, sizeof header) != sizeof header) throw EFatalUnzipError();
+                if (checkCryptHeader(r_.cipher_, r_.Password, header, check)) break;
+                std::string newPassword = r_.Password;
+                if (r_.OnBadPassword) r_.OnBadPassword(r_, index, newPassword);
+                if (r_.OnBadPassword && newPassword != r_.Password) {
+                    r_.Password = newPassword;
+                    continue;
+                }
+                return skip(skipBadPassword, stored, index, h);
+            }
+            cipher = &r_.cipher_;
+            dataStart += kCryptHeaderSize;
+            compressed -= kCryptHeaderSize;
+        }
+
+        if (!toBuffer_ && r_.OverwriteMode != Always && pathExists(target)) {
+            bool overwrite = false;
+            switch (r_.OverwriteMode) {
+                case Prompt:
+                    if (r_.OnPromptForOverwrite) {
+                        r_.OnPromptForOverwrite(r_, overwrite, index, target);
+                    } else if (r_.Ui) {
+                        overwrite = r_.Ui->confirm("Replace existing file " + h.fileName() + "?");
+                    }
+                    break;
+                case Never: break;
+                case ifNewer:
+                case ifOlder: {
+                    auto entry = platform::statEntry(target);
+                    auto member = dosDateTimeToDateTime(h.dosDateTime);
+                    if (entry && member) {
+                        double existing = platform::fileTimeToLocalDateTime(entry->lastWriteTime);
+                        overwrite = r_.OverwriteMode == ifNewer ? *member > existing : *member < existing;
+                    }
+                    break;
+                }
+                case Always: overwrite = true; break;
+            }
+            if (!overwrite) return skip(skipNoOverwrite, target, index, h);
+        }
+
+        std::unique_ptr<TLFNFileStream> out;
+        if (!toBuffer_) {
+            for (int attempt = 0;; ++attempt) {
+                try {
+                    out = std::make_unique<TLFNFileStream>(target, TFileMode::Create, kZipBufferSize,
+                                                           r_.FlushFilesOnClose);
+                    break;
+                } catch (const EFCreateError& e) {
+                    if (attempt == 0 && r_.ReplaceReadOnly && pathExists(target)) {
+                        std::uint32_t attrs = platform::fileAttributes(target);
+                        if (attrs != 0xFFFFFFFF) platform::setFileAttributes(target, attrs & ~platform::faReadOnly);
+                        continue;
+                    }
+                    r_.lastSkipDetail_ = e.what();
+                    return skip(skipCreateFailed, target, index, h);
+                }
+            }
+        }
+
+        // Decode.
+        int bufferNum = 0;
+        MemberOutput::Sink sink;
+        if (toBuffer_) {
+            sink = [&](const std::uint8_t* data, std::size_t size) {
+                if (!r_.OnGetNextBuffer) return;
+                bool quit = false;
+                r_.OnGetNextBuffer(r_, data, size, target, bufferNum++, quit);
+                if (quit) throw QuitRun{};
+            };
+        } else {
+            sink = streamSink(*out);
+        }
+        const std::uint64_t size = h.uncompressedSize;
+        MemberOutput output(size, sink, [&](std::uint64_t memberWritten, std::size_t flushed) {
+            if (r_.OnFilePercentDone) r_.OnFilePercentDone(r_, percent(memberWritten, std::int64_t(size)));
+            r_.bytesWritten_ += std::int64_t(flushed);
+            if (r_.OnTotalPercentDone) r_.OnTotalPercentDone(r_, percent(std::uint64_t(r_.bytesWritten_), r_.totalBytes_));
+        });
+        MemberInput input(archive, compressed, cipher, [this] { r_.processMessagesAndCancel(); });
+        DecodeParams params;
+        params.method = h.compressionMethod;
+        params.flags = h.flags;
+        params.compressedSize = compressed;
+        params.uncompressedSize = size;
+
+        bool complete = false;
+        try {
+            archive.seek(std::int64_t(dataStart), soFromBeginning);
+            r_.runningCrc_ = kCrc32Preset;
+            DecodeStatus status = decodeMember(input, output, params);
+            output.finish();
+            complete = status == DecodeStatus::Complete;
+        } catch (const EBiggerThanUncompressed&) {
+            complete = false;
+        } catch (...) {
+            // The run ends here; a half-written file must not pass for a restored one.
+            if (out) {
+                out.reset();
+                std::error_code ec;
+                fs::remove(target, ec);
+            }
+            throw;
+        }
+        r_.runningCrc_ = output.crcRegister();
+
+        if (out) {
+            try {
+                out->close();
+            } catch (const EStreamError&) {
+                out.reset();
+                std::error_code ec;
+                fs::remove(target, ec);
+                throw ECantWriteUCF();
+            }
+            out.reset();
+            if (complete) {
+                platform::setFileTimes(target, platform::dosToFileTime(h.dosDateTime));
+                if (r_.RetainAttributes) applyAttributes(target, h);
+            }
+        }
+
+        const std::uint32_t calc = ~r_.runningCrc_;
+        if (complete && calc == h.crc32 && output.written() == size) {
+            if (r_.OnEndUnZip) r_.OnEndUnZip(r_, index, target);
+            ++extracted_;
+            return false;
+        }
+        if (!toBuffer_) {
+            std::error_code ec;
+            fs::remove(target, ec);
+        }
+        if (h.encrypted()) {
+            std::string newPassword = r_.Password;
+            if (r_.OnBadPassword) r_.OnBadPassword(r_, index, newPassword);
+            if (r_.OnBadPassword && newPassword != r_.Password) {
+                r_.Password = newPassword;
+                return true;
+            }
+            return skip(skipBadPassword, stored, index, h);
+        }
+        if (r_.OnBadCRC) r_.OnBadCRC(r_, calc, h.crc32, index);
+        return false;
+    }
+
+    TZipReader& r_;
+    bool toBuffer_;
+    int& extracted_;
+};
+
+int TZipReader::UnZip() { return runExtraction(false); }
+
+int TZipReader::UnZipToBuffer() { return runExtraction(true); }
+
+int TZipReader::runExtraction(bool toBuffer) {
+    if (!toBuffer && destDir_ == "?") return 0;
+    busy_ = true;
+    CancelRequested = false;
+    const bool keepOpen = KeepZipOpen;
+    int extracted = 0;
+    auto finish = [&] {
+        FilesList.clear();
+        try {
+            if (OnUnZipComplete) OnUnZipComplete(*this, extracted);
+        } catch (...) {
+            KeepZipOpen = keepOpen;
+            busy_ = false;
+            throw;
+        }
+        KeepZipOpen = keepOpen;
+        busy_ = false;
+    };
+    try {
+        ReadDirectory();
+        KeepZipOpen = true;
+        if (!loaded_) {
+            // Once more, and now the failure reaches the caller.
+            try {
+                readDirectoryOnce();
+            } catch (...) {
+                ClearArchive();
+                throw;
+            }
+        }
+        openArchive();
+        if (!toBuffer && !destDir_.empty()) {
+            std::error_code ec;
+            if (!fs::is_directory(destDir_, ec)) fs::create_directories(destDir_, ec);
+        }
+        ZipExtractRun run(*this, toBuffer, extracted);
+        try {
+            run.execute();
+        } catch (const QuitRun&) {
+        }
+    } catch (...) {
+        try {
+            finish();
+        } catch (...) {
+        }
+        throw;
+    }
+    finish();
+    CloseArchive();
+    return extracted;
+}
+
+}  // namespace zb::zip

@@ -1,7 +1,9 @@
 // The contents test of the finder: does a file contain a text? The file is read in
 // blocks of 4096 bytes, and the end of each block is kept so that a text lying across
 // two blocks is still found. Only regular files are read: a FIFO, socket or device is
-// never treated as data (opening a FIFO would block the search).
+// never treated as data (opening a FIFO would block the search). Case is ignored for
+// ASCII letters only: a file's bytes are of no known encoding, so nothing beyond ASCII
+// can safely be folded.
 #pragma once
 
 #include <atomic>

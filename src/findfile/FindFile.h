@@ -34,7 +34,8 @@ public:
     // `ownerThread` is where a threaded search delivers its events; it must outlive the
     // finder. Without one, a threaded search runs on the caller's thread instead.
     explicit TFindFile(platform::OwnerThread* ownerThread = nullptr);
-    // Stops a running worker and waits for it; no event is raised from here on.
+    // Stops a running worker and waits for it; no event is raised from here on. Not to
+    // be destroyed from inside one of its own handlers.
     ~TFindFile();
     TFindFile(const TFindFile&) = delete;
     TFindFile& operator=(const TFindFile&) = delete;
@@ -104,7 +105,8 @@ public:
     // arrive on the owner's thread, OnComplete last.
     void Execute();
     // Ends the running search after the current entry; no found or new-folder event
-    // follows, and OnComplete still arrives. Aborted() then tells so.
+    // follows, and OnComplete still arrives. Aborted() then tells so. Like Execute and
+    // the setters, called on the owner's thread (a handler may call it).
     void Abort();
 
     bool Busy() const { return busy_.load(); }

@@ -1,5 +1,5 @@
 // The finder's exclusion matcher: the name walk with its "*" and "?" rules, the folder
-// suffix test, and the comparison without regard to case.
+// suffix test, and the comparison without regard to case, also beyond ASCII.
 #include <gtest/gtest.h>
 
 #include "findfile/ExcludePattern.h"
@@ -58,6 +58,29 @@ TEST(ExcludeName, ANonEmptyPatternDoesNotMatchAnEmptyName) {
 TEST(ExcludePattern, ComparesWithoutRegardToCase) {
     EXPECT_TRUE(matchesExcludePattern("/home/u/", "Notes.Txt", "notes.TXT"));
     EXPECT_TRUE(matchesExcludePattern("/Home/U/", "a.bak", "/home/u/*.BAK"));
+    EXPECT_TRUE(matchesExcludePattern("/data/\xC3\x9C" "bung/", "x", "/DATA/\xC3\xBC" "BUNG/"));
+}
+
+TEST(ExcludeName, LettersBeyondAsciiMatchWithoutRegardToCase) {
+    EXPECT_TRUE(matchesExcludeName("\xC3\x84rger.txt", "\xC3\xA4RGER.TXT"));              // Ärger / äRGER
+    EXPECT_TRUE(matchesExcludeName("\xD0\x94\xD0\xB0.doc", "\xD0\xB4\xD0\x90.DOC"));  // Да / дА
+    EXPECT_FALSE(matchesExcludeName("\xC3\x84rger.txt", "Arger.txt"));
+}
+
+TEST(ExcludeName, AQuestionMarkTakesOneCharacterHoweverManyBytesItHas) {
+    EXPECT_TRUE(matchesExcludeName("caf\xC3\xA9.txt", "caf?.txt"));
+    EXPECT_TRUE(matchesExcludeName("\xE2\x82\xAC.txt", "?.txt"));      // the euro sign, 3 bytes
+    EXPECT_TRUE(matchesExcludeName("\xF0\x9F\x98\x80.txt", "?.txt"));  // 4 bytes
+    EXPECT_TRUE(matchesExcludeName("caf\xC3\xA9.txt", "caf??.txt"));  // a "?" at the dot is passed over
+    EXPECT_FALSE(matchesExcludeName("caf\xC3\xA9s.txt", "caf?.txt"));
+}
+
+TEST(ExcludeName, BytesThatAreNotUtf8MatchOnlyThemselvesOrAWildcard) {
+    EXPECT_TRUE(matchesExcludeName("a\xFF.txt", "a\xFF.txt"));
+    EXPECT_FALSE(matchesExcludeName("a\xFF.txt", "a\xFE.txt"));
+    EXPECT_TRUE(matchesExcludeName("a\xFF.txt", "a?.txt"));
+    EXPECT_TRUE(matchesExcludeName("a\xC3.txt", "a*.txt"));  // a lead byte without its follower
+    EXPECT_FALSE(matchesExcludeName("a\xC3.txt", "a\xC3\x83.txt"));
 }
 
 TEST(ExcludePattern, APatternWithoutFolderMatchesInEveryFolder) {

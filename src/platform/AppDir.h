@@ -2,7 +2,8 @@
 // option, then the ZIPBACKUP_APP_DIR environment variable, then the executable's
 // folder when it is writable (portable use), else the per-user config folder
 // ($XDG_CONFIG_HOME/zipbackup, or ~/.config/zipbackup). The folder is created when
-// missing. The result ends with a separator.
+// missing. The result is absolute and ends with a separator. A relative option or
+// variable is taken from the current folder.
 #pragma once
 
 #include <string>

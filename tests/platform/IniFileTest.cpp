@@ -388,6 +388,19 @@ TEST(IniFileSave, ThroughALinkTheTargetIsReplaced) {
     EXPECT_EQ(filesIn(dir / "real"), 1u);
 }
 
+TEST(IniFileSave, LinkLeadingNowhereCreatesItsTarget) {
+    TempDir dir;
+    fs::create_symlink("real.ini", dir / "first.ini");
+    fs::create_symlink("first.ini", dir / "project.ini");  // a chain of two links
+    IniFile ini(dir / "project.ini");
+    ini.writeString("Common", "k", "v");
+    ini.save();
+    EXPECT_TRUE(fs::is_symlink(dir / "project.ini"));
+    EXPECT_TRUE(fs::is_symlink(dir / "first.ini"));
+    EXPECT_EQ(readFile(dir / "real.ini"), "[Common]\r\nk=v\r\n");
+    EXPECT_EQ(modeOf(dir / "real.ini"), 0600u);
+}
+
 TEST(IniFileSave, ReadOnlyAttributeRefusesEvenTheAdministrator) {
     TempDir dir;
     const std::string content = "[Common]\r\nk=1\r\n";

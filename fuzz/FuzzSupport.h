@@ -112,3 +112,40 @@ inline std::size_t pieceSize(std::uint8_t selector) {
 }
 
 }  // namespace zb::fuzz
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace zb::fuzz {
+
+// A folder of this process's own under the system's temporary folder, removed when
+// the process ends normally (a crash leaves it for the post-mortem).
+inline const std::filesystem::path& scratchFolder() {
+    static const std::filesystem::path folder = [] {
+        auto p = std::filesystem::temp_directory_path() / ("zbfuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(p);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(std::filesystem::temp_directory_path() /
+                                            ("zbfuzz-" + std::to_string(::getpid())),
+                                        ec);
+        });
+        return p;
+    }();
+    return folder;
+}
+
+inline void writeFile(const std::filesystem::path& p, const std::uint8_t* data, std::size_t size) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    if (!out) fail("could not write a scratch file");
+}
+
+inline Bytes readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace zb::fuzz

@@ -1,0 +1,105 @@
+// Fuzz target: extraction of an arbitrary archive into a folder of its own. Whatever
+// the archive holds (names with "..", absolute paths, drive letters, duplicates, lying
+// sizes and offsets), nothing may be created or changed outside the destination, no
+// link may appear, and every file left in the destination must be one that the run
+// reported as extracted, with exactly the size and CRC-32 its member states: a member
+// that failed never leaves a file behind that could pass for a restored one.
+#include <map>
+#include <set>
+
+#include "fuzz/FuzzSupport.h"
+#include "zip/Crc32.h"
+#include "zip/TZipReader.h"
+#include "zip/ZipErrors.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Stated sizes beyond this stop the run before it starts (the engine's StopNow).
+constexpr std::int64_t kTotalCap = 16 << 20;
+constexpr const char* kSentinelText = "outside the destination";
+
+void checkNothingOutside(const fs::path& root, const fs::path& dest, const fs::path& sentinel) {
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path& p = it->path();
+        if (it->is_symlink()) zb::fuzz::fail("extraction created a link");
+        if (p == dest || p == sentinel) continue;
+        auto rel = p.lexically_relative(dest);
+        if (rel.empty() || *rel.begin() == "..") {
+            std::fprintf(stderr, "outside: %s\n", p.c_str());
+            zb::fuzz::fail("extraction wrote outside the destination");
+        }
+    }
+    const auto text = zb::fuzz::readFile(sentinel);
+    if (std::string(text.begin(), text.end()) != kSentinelText) zb::fuzz::fail("a file outside was changed");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace zb;
+    if (size < 1) return 0;
+    const std::uint8_t options = data[0];
+    const fs::path root = fuzz::scratchFolder() / "extract";
+    const fs::path dest = root / "dest";
+    const fs::path sentinel = root / "outside.txt";
+    const fs::path archive = fuzz::scratchFolder() / "extract.zip";
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    fs::create_directories(dest);
+    fuzz::writeFile(sentinel, reinterpret_cast<const std::uint8_t*>(kSentinelText), std::strlen(kSentinelText));
+    fuzz::writeFile(archive, data + 1, size - 1);
+
+    zip::TZipReader reader;
+    reader.SetZipName(archive.string());
+    reader.SetDestDir(dest.string());
+    reader.RecreateDirs = options & 1;
+    reader.DoAll = true;
+    reader.OverwriteMode = zip::Never;
+    reader.IncompleteZipMode = (options & 2) ? zip::izAssumeBad : zip::izAssumeNotAZip;
+    reader.RetainAttributes = options & 4;
+    reader.Password = (options & 8) ? "secret" : "";
+    if (options & 16) reader.SetRootDir("dir");
+
+    std::map<std::string, int> extracted;  // target path -> member index
+    reader.OnStartUnZipInfo = [&](zip::TZipReader&, int, std::int64_t total, bool& stop) {
+        if (total > kTotalCap) stop = true;
+    };
+    reader.OnEndUnZip = [&](zip::TZipReader&, int index, const std::string& target) {
+        if (!extracted.emplace(fs::path(target).lexically_normal().string(), index).second)
+            zb::fuzz::fail("one target reported extracted twice");
+    };
+    int completeCount = -1;
+    reader.OnUnZipComplete = [&](zip::TZipReader&, int fileCount) { completeCount = fileCount; };
+    int count = -1;
+    try {
+        count = reader.UnZip();
+    } catch (const zip::EZipError& e) {
+        if (std::getenv("ZB_FUZZ_VERBOSE")) std::fprintf(stderr, "refused: %s\n", e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "raised: %s\n", e.what());
+        fuzz::fail("extraction raised something that is not an engine error");
+    }
+    if (std::getenv("ZB_FUZZ_VERBOSE")) std::fprintf(stderr, "count %d complete %d reported %zu\n", count, completeCount, extracted.size());
+    if (count >= 0 && count != completeCount) fuzz::fail("the run returns another count than it reported complete");
+    if (completeCount >= 0 && completeCount < int(extracted.size()))
+        fuzz::fail("the run counts fewer members than it reported extracted");
+
+    checkNothingOutside(root, dest, sentinel);
+    for (auto it = fs::recursive_directory_iterator(dest); it != fs::recursive_directory_iterator(); ++it) {
+        if (!it->is_regular_file()) continue;
+        const std::string path = it->path().lexically_normal().string();
+        auto found = extracted.find(path);
+        if (found == extracted.end()) {
+            std::fprintf(stderr, "left behind: %s\n", path.c_str());
+            fuzz::fail("a file was left that the run did not report as extracted");
+        }
+        const zip::TZipHeaderInfo& h = reader.Member(found->second);
+        const fuzz::Bytes content = fuzz::readFile(it->path());
+        if (content.size() != h.uncompressedSize) fuzz::fail("an extracted file has another size than stated");
+        if (zip::crc32(content.data(), content.size()) != h.crc32)
+            fuzz::fail("an extracted file has another CRC than stated");
+    }
+    return 0;
+}

@@ -91,3 +91,35 @@ inline CommandResult runPython(const std::string& script, const std::string& arg
 }
 
 }  // namespace zb::test
+
+namespace zb::test {
+
+// Builds an archive with Python's zipfile from (stored name, content) pairs, every
+// member dated 2020-06-15 12:30:00. `method` is "stored" or "deflated".
+inline void makeZip(const fs::path& archive, const std::vector<std::pair<std::string, std::string>>& members,
+                    const std::string& method = "deflated") {
+    TempDir staging;
+    std::string args = shellQuote(archive) + " " + method;
+    int i = 0;
+    for (auto& [name, content] : members) {
+        auto src = staging.write("m" + std::to_string(i++), content);
+        args += " " + shellQuote(name) + " " + shellQuote(src);
+    }
+    const char* script = R"PY(
+import sys, zipfile
+dst, method = sys.argv[1:3]
+comp = zipfile.ZIP_STORED if method == 'stored' else zipfile.ZIP_DEFLATED
+with zipfile.ZipFile(dst, 'w', comp) as z:
+    rest = sys.argv[3:]
+    for name, src in zip(rest[0::2], rest[1::2]):
+        info = zipfile.ZipInfo(name, date_time=(2020, 6, 15, 12, 30, 0))
+        info.compress_type = comp
+        info.external_attr = 0o644 << 16
+        with open(src, 'rb') as f:
+            z.writestr(info, f.read())
+)PY";
+    CommandResult r = runPython(script, args);
+    ASSERT_EQ(r.status, 0) << r.output;
+}
+
+}  // namespace zb::test

@@ -35,6 +35,9 @@ public:
 
     // Called after each message has been recorded, e.g. to look at the disk at that moment.
     std::function<void(const Shown&)> onShown;
+    // Called whenever the program lets pending events run (during long loops); a test
+    // may change the disk here, or throw to stop the work as a cancel does.
+    std::function<void()> onProcessEvents;
 
     std::vector<Shown> shown;
     std::vector<int> progressValues;
@@ -63,7 +66,10 @@ public:
         busyChanges.push_back(on);
         isBusy = on;
     }
-    void processEvents() override { ++eventsProcessed; }
+    void processEvents() override {
+        ++eventsProcessed;
+        if (onProcessEvents) onProcessEvents();
+    }
     std::optional<std::string> chooseFile(const std::string& title, const std::string&) override {
         record({Call::ChooseFile, platform::MessageKind::Custom, title});
         return next(fileAnswers);

@@ -1,0 +1,27 @@
+// Where the command line finds "project.ini" and "log.txt" (the --app-dir option, the
+// environment, the program's folder or the user's config folder, in that order), and
+// the preferences read from it.
+#pragma once
+
+#include <filesystem>
+
+#include "cli/Commands.h"
+#include "store/Preferences.h"
+
+namespace zb::cli {
+
+struct CliSettings {
+    std::filesystem::path appDir;
+    std::filesystem::path projectIni() const { return appDir / "project.ini"; }
+    std::filesystem::path logTxt() const { return appDir / "log.txt"; }
+    store::Preferences preferences() const;
+};
+
+CliSettings resolveSettings(const GlobalOptions& global);
+
+// Exit codes of the project commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;      // the job ran and failed (or was incomplete)
+inline constexpr int kExitBadRequest = 2;  // unknown project, refused input
+
+}  // namespace zb::cli

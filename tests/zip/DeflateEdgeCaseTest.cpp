@@ -70,6 +70,7 @@ TEST(DeflateEdgeCases, HundredThousandEqualBytesShrinkAndFlagTheLevel)
         EXPECT_EQ(c.result.flagBits, expectedFlags[level]) << level;
         EXPECT_EQ(c.result.flagBits, deflateFlagBits(level));
         EXPECT_EQ(zlibInflate(c.bytes), data) << level;
+        EXPECT_EQ(engineInflate(c.bytes), data) << level;
         for (unsigned type : blockTypes(c.bytes)) {
             EXPECT_NE(type, 0u) << "no stored block for a run of equal bytes";
         }
@@ -146,6 +147,7 @@ TEST(DeflateEdgeCases, RandomDataBecomesStoredBlocksInsideTheStream)
         }
         EXPECT_EQ(c.result.compressedSize, 200000u + 5u * d.blocks.size()) << level;
         EXPECT_EQ(zlibInflate(c.bytes), data);
+        EXPECT_EQ(engineInflate(c.bytes), data);
     }
 }
 

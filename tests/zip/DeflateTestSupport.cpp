@@ -1,6 +1,8 @@
 // Helpers for the compressor's tests (see DeflateTestSupport.h).
 #include "DeflateTestSupport.h"
 
+#include "zip/Inflate.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -218,6 +220,36 @@ Bytes zlibInflate(const Bytes& stream)
         throw std::runtime_error("zlib inflate: bytes after the end of the stream");
     }
     return out;
+}
+
+Bytes engineInflate(const Bytes& stream)
+{
+    struct In : DecodeInput {
+        const Bytes& data;
+        std::size_t at = 0;
+        explicit In(const Bytes& d) : data(d) {}
+        std::size_t read(std::uint8_t* buffer, std::size_t size) override
+        {
+            const std::size_t n = std::min(size, data.size() - at);
+            std::copy_n(data.data() + at, n, buffer);
+            at += n;
+            return n;
+        }
+    } in(stream);
+    struct Out : DecodeOutput {
+        Bytes bytes;
+        void write(const std::uint8_t* data, std::size_t size) override
+        {
+            bytes.insert(bytes.end(), data, data + size);
+        }
+    } out;
+    DecodeParams params;
+    params.method = 8;
+    params.compressedSize = stream.size();
+    if (!inflate(in, out, params)) {
+        throw std::runtime_error("engine inflate: malformed or incomplete stream");
+    }
+    return std::move(out.bytes);
 }
 
 namespace {

@@ -61,6 +61,10 @@ Bytes literalHeavyBytes(std::size_t size, std::uint32_t seed);
 // bytes after its end.
 Bytes zlibInflate(const Bytes& stream);
 
+// The archive engine's own inflate; throws std::runtime_error when it reports the
+// stream as malformed or incomplete.
+Bytes engineInflate(const Bytes& stream);
+
 // Our own token-level reading of a deflate stream.
 struct Token {
     std::uint32_t distance;  // 0 for a literal

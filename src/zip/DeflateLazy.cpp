@@ -6,8 +6,10 @@
 #include "zip/DeflateState.h"
 
 namespace zb::zip::deflate {
+namespace {
 
-void compressLazy(DeflateState& state)
+template <bool kLongChains>
+void lazyWalk(DeflateState& state)
 {
     DeflateWindow& w = state.window;
     DeflateTally& tally = state.tally;
@@ -15,6 +17,14 @@ void compressLazy(DeflateState& state)
     const std::uint8_t* window = w.data();
     std::uint16_t* head = w.head();
     std::uint16_t* chain = w.chain();
+    const LongChains chains{w.head4(), w.chain4(), w.number()};
+    auto insert = [&](unsigned& hash, unsigned pos) {
+        if constexpr (kLongChains) {
+            return insertStringLong(window, head, chain, chains, hash, pos);
+        } else {
+            return insertString(window, head, chain, hash, pos);
+        }
+    };
 
     unsigned s = w.strstart;
     unsigned lookahead = w.lookahead;
@@ -30,11 +40,16 @@ void compressLazy(DeflateState& state)
         // Only a position with three bytes ahead is linked and searched; in the last
         // two bytes no match could be taken anyway.
         if (lookahead >= kMinMatch) {
-            const unsigned candidate = insertString(window, head, chain, hash, s);
+            const unsigned candidate = insert(hash, s);
             if (candidate != 0 && prevLength < level.lazyOrInsertLimit &&
                 s - candidate <= kMaxDistance) {
-                matchLength = longestMatch(window, chain, level, s, candidate, prevLength,
-                                           matchStart);
+                if constexpr (kLongChains) {
+                    matchLength = longestMatchLong(window, chain, chains, level, s, candidate,
+                                                   prevLength, matchStart);
+                } else {
+                    matchLength = longestMatch(window, chain, level, s, candidate, prevLength,
+                                               matchStart);
+                }
                 if (matchLength > lookahead) {
                     matchLength = lookahead;
                 }
@@ -51,7 +66,7 @@ void compressLazy(DeflateState& state)
             lookahead -= prevLength - 1;
             for (unsigned n = prevLength - 2; n > 0; --n) {
                 ++s;
-                insertString(window, head, chain, hash, s);
+                insert(hash, s);
             }
             ++s;
             pending = false;
@@ -92,6 +107,22 @@ void compressLazy(DeflateState& state)
         tally.literal(window[s - 1], static_cast<long>(s) - w.blockStart);
     }
     flushBlock(state, true);
+}
+
+}  // namespace
+
+bool usesLongChains(const DeflateLevel& level)
+{
+    return level.chainLength >= kLongChainBudget;
+}
+
+void compressLazy(DeflateState& state)
+{
+    if (usesLongChains(state.level)) {
+        lazyWalk<true>(state);
+    } else {
+        lazyWalk<false>(state);
+    }
 }
 
 }  // namespace zb::zip::deflate

@@ -3,6 +3,14 @@
 // nearest) of the greatest length, stops at the nice length, at the chain budget of
 // the level (a quarter of it once the previous match is already good) and at the
 // maximum distance. Match lengths are measured eight bytes at a time.
+//
+// The levels with long chain budgets also keep a second set of chains over the same
+// positions, hashed on four bytes, and number each position along its three-byte
+// chain. Once a match of three bytes is in hand, only candidates that agree in four
+// bytes can beat it; the search then follows the four-byte chain and uses the numbers
+// to stop exactly where the budget of the three-byte chain would have stopped. The
+// candidates it skips could never have become the match, so the result is the same,
+// found with far fewer steps on data where short strings repeat often.
 #pragma once
 
 #include "zip/DeflateConstants.h"
@@ -17,6 +25,13 @@ namespace zb::zip::deflate {
 inline std::uint16_t load16(const std::uint8_t* p)
 {
     std::uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline std::uint32_t load32(const std::uint8_t* p)
+{
+    std::uint32_t v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
@@ -43,6 +58,32 @@ inline unsigned insertString(const std::uint8_t* window, std::uint16_t* head,
     const unsigned candidate = head[hash];
     chain[pos & kWindowMask] = static_cast<std::uint16_t>(candidate);
     head[hash] = static_cast<std::uint16_t>(pos);
+    return candidate;
+}
+
+// The four-byte chains and the numbering along the three-byte chains.
+struct LongChains {
+    std::uint16_t* head4;
+    std::uint16_t* chain4;
+    std::uint16_t* number;  // by position: one more than the next older chain member
+
+    static unsigned hash4(const std::uint8_t* p)
+    {
+        return (load32(p) * 0x9E3779B1u) >> (32 - kHashBits);
+    }
+};
+
+// insertString that also links `pos` into its four-byte chain and numbers it.
+inline unsigned insertStringLong(const std::uint8_t* window, std::uint16_t* head,
+                                 std::uint16_t* chain, const LongChains& chains,
+                                 unsigned& hash, unsigned pos)
+{
+    const unsigned candidate = insertString(window, head, chain, hash, pos);
+    chains.number[pos & kWindowMask] =
+        static_cast<std::uint16_t>(chains.number[candidate & kWindowMask] + 1);
+    const unsigned h4 = LongChains::hash4(window + pos);
+    chains.chain4[pos & kWindowMask] = chains.head4[h4];
+    chains.head4[h4] = static_cast<std::uint16_t>(pos);
     return candidate;
 }
 
@@ -103,6 +144,88 @@ inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* ch
             scanEnd = load16(scan + best - 1);
         }
     } while ((candidate = chain[candidate & kWindowMask]) > limit && --budget != 0);
+    return best;
+}
+
+// longestMatch with the help of the four-byte chains (same result).
+inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t* chain,
+                                 const LongChains& chains, const DeflateLevel& level,
+                                 unsigned pos, unsigned candidate, unsigned best,
+                                 unsigned& matchStart)
+{
+    unsigned budget = level.chainLength;
+    if (best >= level.goodLength) {
+        budget >>= 2;
+    }
+    const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+    const unsigned nice = level.niceLength;
+    const std::uint8_t* scan = window + pos;
+    const std::uint16_t scanStart = load16(scan);
+    std::uint16_t scanEnd = load16(scan + best - 1);
+    const unsigned first = candidate;
+    const unsigned fullBudget = budget;
+
+    // Where the walk of the four-byte chain starts, and the positions from which on
+    // the three-byte walk has already looked.
+    unsigned next = chains.chain4[pos & kWindowMask];
+    unsigned seenFrom = pos;
+    if (best < kMinMatch) {
+        for (;;) {
+            const std::uint8_t* match = window + candidate;
+            if (load16(match + best - 1) == scanEnd && load16(match) == scanStart) {
+                const unsigned len = commonLength(scan, match);
+                if (len > best) {
+                    matchStart = candidate;
+                    best = len;
+                    if (len >= nice) {
+                        return best;
+                    }
+                    scanEnd = load16(scan + best - 1);
+                    if (len > kMinMatch) {  // this one is on the four-byte chain
+                        next = chains.chain4[candidate & kWindowMask];
+                    }
+                    seenFrom = candidate;
+                    break;
+                }
+            }
+            candidate = chain[candidate & kWindowMask];
+            if (candidate <= limit || --budget == 0) {
+                return best;
+            }
+        }
+    }
+
+    const std::uint32_t scan4 = load32(scan);
+    const std::uint16_t firstNumber = chains.number[first & kWindowMask];
+    for (; next != 0; next = chains.chain4[next & kWindowMask]) {
+        if (next >= seenFrom) {
+            continue;
+        }
+        if (next <= limit && next != first) {
+            break;
+        }
+        const std::uint8_t* match = window + next;
+        if (load32(match) != scan4) {
+            continue;  // another string with the same four-byte hash
+        }
+        // Steps from the first candidate along the three-byte chain.
+        if (static_cast<std::uint16_t>(firstNumber - chains.number[next & kWindowMask]) >=
+            fullBudget) {
+            break;
+        }
+        if (load16(match + best - 1) != scanEnd) {
+            continue;
+        }
+        const unsigned len = commonLength(scan, match);
+        if (len > best) {
+            matchStart = next;
+            best = len;
+            if (len >= nice) {
+                break;
+            }
+            scanEnd = load16(scan + best - 1);
+        }
+    }
     return best;
 }
 

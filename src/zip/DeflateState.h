@@ -25,6 +25,11 @@ namespace deflate {
 void compressGreedy(DeflateState& state);
 void compressLazy(DeflateState& state);
 
+// From this chain budget on, the lazy walk also keeps the four-byte chains: their
+// upkeep costs more than they save on short chains.
+inline constexpr unsigned kLongChainBudget = 256;
+bool usesLongChains(const DeflateLevel& level);
+
 // Ends the current block at the current position.
 inline void flushBlock(DeflateState& state, bool last)
 {

@@ -9,14 +9,21 @@ namespace zb::zip::deflate {
 DeflateWindow::DeflateWindow()
     : data_(new std::uint8_t[kWindowBuffer + kTail]()),
       head_(new std::uint16_t[kHashSize]()),
-      chain_(new std::uint16_t[kWindowSize]())
+      chain_(new std::uint16_t[kWindowSize]()),
+      head4_(new std::uint16_t[kHashSize]()),
+      chain4_(new std::uint16_t[kWindowSize]()),
+      number_(new std::uint16_t[kWindowSize]())
 {
 }
 
-void DeflateWindow::start(DeflateSource& source)
+void DeflateWindow::start(DeflateSource& source, bool longChains)
 {
     source_ = &source;
+    longChains_ = longChains;
     std::fill(head_.get(), head_.get() + kHashSize, std::uint16_t{0});
+    if (longChains) {
+        std::fill(head4_.get(), head4_.get() + kHashSize, std::uint16_t{0});
+    }
     strstart = 0;
     lookahead = 0;
     blockStart = 0;
@@ -75,6 +82,10 @@ void DeflateWindow::slide()
     };
     rebase(head_.get(), kHashSize);
     rebase(chain_.get(), kWindowSize);
+    if (longChains_) {
+        rebase(head4_.get(), kHashSize);
+        rebase(chain4_.get(), kWindowSize);
+    }
 }
 
 void DeflateWindow::reachedEnd()

@@ -20,8 +20,9 @@ public:
     DeflateWindow();
 
     // Starts a member: empties the hash heads, reads the first 32768 bytes (and more
-    // while the lookahead is short) and seeds the running hash.
-    void start(DeflateSource& source);
+    // while the lookahead is short) and seeds the running hash. longChains: the
+    // member's level searches with the four-byte chains as well (DeflateMatcher.h).
+    void start(DeflateSource& source, bool longChains);
 
     // Reads into the free room of the window, sliding it first when the current
     // position has come near its end. Call while lookahead < kMinLookahead && !atEnd.
@@ -34,6 +35,9 @@ public:
     std::uint8_t* data() { return data_.get(); }
     std::uint16_t* head() { return head_.get(); }
     std::uint16_t* chain() { return chain_.get(); }
+    std::uint16_t* head4() { return head4_.get(); }
+    std::uint16_t* chain4() { return chain4_.get(); }
+    std::uint16_t* number() { return number_.get(); }
 
     // Running state of the member.
     unsigned strstart = 0;
@@ -51,6 +55,10 @@ private:
     std::unique_ptr<std::uint8_t[]> data_;
     std::unique_ptr<std::uint16_t[]> head_;
     std::unique_ptr<std::uint16_t[]> chain_;
+    std::unique_ptr<std::uint16_t[]> head4_;
+    std::unique_ptr<std::uint16_t[]> chain4_;
+    std::unique_ptr<std::uint16_t[]> number_;
+    bool longChains_ = false;
     // Highest window offset that may hold bytes other than zero.
     unsigned dirtyEnd_ = 0;
 };

@@ -39,7 +39,9 @@ void DeflateBlockWriter::flush(DeflateTally& tally, DeflateBitWriter& out,
         out.alignAndFlush();
         out.writeRaw(input, length);
         storedWhole_ = true;
-    } else if (length + 4 <= optBytes && input != nullptr) {
+    } else if (length + 4 <= optBytes && input != nullptr && length <= 0xFFFF) {
+        // (A block still in the window is always shorter than 64 KiB; the length
+        // test only keeps the 16-bit length field honest.)
         out.put((kStoredBlock << 1) | lastBit, 3);
         out.alignAndFlush();
         out.put(length, 16);

@@ -153,7 +153,7 @@ inline Bytes runsAndPatterns(std::size_t n, std::uint32_t seed) {
 // ---- Bit writer for hand-made streams (first bit in the lowest position) --------------
 class BitWriter {
 public:
-    void bits(std::uint32_t value, unsigned n) {
+    void bits(std::uint64_t value, unsigned n) {
         for (unsigned i = 0; i < n; ++i) bit((value >> i) & 1);
     }
     // A Huffman code is sent starting with its most significant bit.

@@ -42,7 +42,7 @@ public:
     explicit ArrayInput(const Bytes& b) : b_(b) {}
     std::size_t read(std::uint8_t* buf, std::size_t n) override {
         n = std::min(n, b_.size() - pos_);
-        std::memcpy(buf, b_.data() + pos_, n);
+        if (n > 0) std::memcpy(buf, b_.data() + pos_, n);
         pos_ += n;
         return n;
     }

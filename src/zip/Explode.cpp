@@ -9,9 +9,9 @@
 // uncompressed size.
 //
 // The trees' codes are the canonical codes of their lengths (shortest first, then by
-// value), sent first bit first, so each is decoded with one lookup in a primary table
-// (9 bits for literals, 7 for lengths, 7 or 8 for distances as the member's size
-// suggests) and, for longer codes, one more in a small sub-table.
+// value), sent first bit first with every bit inverted. Each is decoded with one
+// lookup in a primary table (9 bits for literals, 7 for lengths, 7 or 8 for distances
+// as the member's size suggests) and, for longer codes, one more in a sub-table.
 #include "zip/Explode.h"
 
 #include <algorithm>

@@ -27,7 +27,7 @@ constexpr std::uint16_t kFree = 0xffff;  // prefix of a slot that holds no strin
 class Unshrinker {
 public:
     Unshrinker(DecodeInput& in, DecodeOutput& out, const DecodeParams& p)
-        : bits_(in, p.compressedSize), window_(out, 0) {
+        : bits_(in, p.compressedSize), window_(out, 0), size_(p.uncompressedSize) {
         for (unsigned c = kFirstFree; c < kMaxCodes; ++c) prefix_[c] = kFree;
     }
 
@@ -77,7 +77,8 @@ public:
             previous = int(code);
         }
         window_.flush();
-        return true;
+        // The format has no end mark; data that ends before the stated size was cut short.
+        return window_.total() >= size_;
     }
 
 private:
@@ -108,6 +109,7 @@ private:
 
     DecoderBitReader bits_;
     DecoderWindow window_;
+    std::uint64_t size_;
     std::uint16_t prefix_[kMaxCodes];
     std::uint8_t suffix_[kMaxCodes];
     // Strings are built backwards, ending at kStackEnd; the longest string and the

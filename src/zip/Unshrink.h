@@ -8,7 +8,8 @@ namespace zb::zip {
 
 // Decodes until the compressed data is used up. Returns false when malformed data
 // (a code not yet defined, an unknown control code, a code size beyond 13 bits) ended
-// decoding early. Exceptions thrown by `in` or `out` pass on.
+// decoding early, or when the data ended before the member's uncompressed size was
+// reached. Exceptions thrown by `in` or `out` pass on.
 bool unshrink(DecodeInput& in, DecodeOutput& out, const DecodeParams& p);
 
 }  // namespace zb::zip

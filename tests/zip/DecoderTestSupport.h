@@ -34,7 +34,7 @@ public:
     explicit MemoryInput(const Bytes& data, std::size_t piece = SIZE_MAX) : data_(data), piece_(piece) {}
     std::size_t read(std::uint8_t* buffer, std::size_t size) override {
         const std::size_t n = std::min({size, piece_, data_.size() - pos_});
-        std::memcpy(buffer, data_.data() + pos_, n);
+        if (n > 0) std::memcpy(buffer, data_.data() + pos_, n);
         pos_ += n;
         ++calls_;
         return n;
@@ -189,6 +189,64 @@ private:
     Bytes out_;
     std::size_t count_ = 0;
 };
+
+// Canonical codes of a set of code lengths (up to 16 bits): shortest first, then by
+// symbol. Deflate sends them as they are, implode with every bit inverted.
+inline std::vector<std::uint32_t> canonicalCodes(const std::vector<std::uint8_t>& lens) {
+    unsigned count[17] = {};
+    for (auto l : lens) ++count[l];
+    count[0] = 0;
+    unsigned next[17] = {};
+    unsigned code = 0;
+    for (unsigned len = 1; len <= 16; ++len) {
+        code = (code + count[len - 1]) << 1;
+        next[len] = code;
+    }
+    std::vector<std::uint32_t> codes(lens.size());
+    for (std::size_t s = 0; s < lens.size(); ++s)
+        if (lens[s]) codes[s] = next[lens[s]]++;
+    return codes;
+}
+
+// Expects `fn` to end cleanly on random bytes and on every cut of a valid stream (every
+// `step`-th byte), where it must report failure and have handed on only a prefix of the
+// real content.
+inline void expectCleanEndings(DecoderFn fn, const Bytes& packed, const zip::DecodeParams& p, const Bytes& plain,
+                               std::size_t step) {
+    for (std::size_t cut = 0; cut < packed.size(); cut += step) {
+        const Bytes part(packed.begin(), packed.begin() + std::ptrdiff_t(cut));
+        const DecodeResult r = runDecoder(fn, part, p, cut % 2 ? 5 : SIZE_MAX);
+        EXPECT_FALSE(r.ok) << "cut at " << cut;
+        EXPECT_LE(r.out.size(), plain.size()) << "cut at " << cut;
+        EXPECT_TRUE(std::equal(r.out.begin(), r.out.begin() + std::ptrdiff_t(std::min(r.out.size(), plain.size())),
+                               plain.begin()))
+            << "cut at " << cut;
+    }
+}
+
+struct RandomRunCounts {
+    unsigned ok = 0;       // decoded without complaint
+    unsigned tooLong = 0;  // output passed the stated size (refused by the output side)
+};
+
+// Random bytes, with the given parameters, must only ever end: true, false, or an
+// output longer than the stated size refused by the output side.
+inline RandomRunCounts runOnRandomInput(DecoderFn fn, zip::DecodeParams p, unsigned runs, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    RandomRunCounts counts;
+    for (unsigned i = 0; i < runs; ++i) {
+        const Bytes junk = randomBytes(rng() % 4000, rng());
+        p.compressedSize = junk.size();
+        MemoryInput in(junk, i % 3 ? SIZE_MAX : 1 + rng() % 64);
+        VectorOutput out(std::size_t(p.uncompressedSize));
+        try {
+            counts.ok += fn(in, out, p);
+        } catch (const std::length_error&) {
+            ++counts.tooLong;
+        }
+    }
+    return counts;
+}
 
 // ---- The legacy corpus -----------------------------------------------------------------
 struct ArchiveMember {

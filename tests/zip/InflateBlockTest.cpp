@@ -50,21 +50,7 @@ void fixedLength(BitWriter& w, unsigned len) {
 }
 
 // ---- Canonical codes for hand-made dynamic blocks --------------------------------------
-std::vector<std::uint32_t> canonicalCodes(const std::vector<std::uint8_t>& lens) {
-    unsigned count[16] = {};
-    for (auto l : lens) ++count[l];
-    count[0] = 0;
-    unsigned next[16] = {};
-    unsigned code = 0;
-    for (unsigned len = 1; len < 16; ++len) {
-        code = (code + count[len - 1]) << 1;
-        next[len] = code;
-    }
-    std::vector<std::uint32_t> codes(lens.size());
-    for (std::size_t s = 0; s < lens.size(); ++s)
-        if (lens[s]) codes[s] = next[lens[s]]++;
-    return codes;
-}
+using test::canonicalCodes;
 
 const std::uint8_t kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 

@@ -26,6 +26,10 @@ std::string decodeCentralName(std::string_view raw, std::uint16_t flags, std::ui
 
 std::string decodeLocalName(std::string_view raw, std::uint16_t flags) {
     if (flags & kFlagUtf8) return slashes(std::string(raw));
+    // A local header does not say which system wrote it. Names written on Unix are
+    // UTF-8 without the flag; a code page 437 name that happens to form valid UTF-8
+    // sequences of non-ASCII characters is far less likely than that.
+    if (!isAscii(raw) && platform::isValidUtf8(raw)) return slashes(std::string(raw));
     return slashes(platform::cp437ToUtf8(raw));
 }
 

@@ -1,8 +1,9 @@
 // Member names between their bytes in a record and the program's text (UTF-8, "/" as
 // the separator). Reading: flag bit 11 means UTF-8; otherwise a name written on
-// MS-DOS (and every local header name) is code page 437, while a name from another
-// host is kept as stored; "\" is read as a separator too. Writing: code page 437 when
-// every character fits, else UTF-8 with bit 11 set, so that no name is lost.
+// MS-DOS is code page 437, while a name from another host is kept as stored; a local
+// header name (no host recorded) is code page 437 unless it reads as UTF-8. "\" is
+// read as a separator too. Writing: code page 437 when every character fits, else
+// UTF-8 with bit 11 set, so that no name is lost.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 // hands over to the command that was named; each command reports its own errors on
 // stderr and sets the exit code.
 #include "cli/Commands.h"
+#include "cli/ProjectCommands.h"
 
 #include <iostream>
 
@@ -14,6 +15,11 @@ int main(int argc, char** argv) {
     (void)exitCode;
 
     // Subcommands register here, one line each.
+    zb::cli::registerProjectsCommand(app, global, exitCode);
+    zb::cli::registerRestoreCommand(app, global, exitCode);
+    zb::cli::registerLogCommand(app, global, exitCode);
+    zb::cli::registerAddProjectCommand(app, global, exitCode);
+    zb::cli::registerArchivesCommand(app, global, exitCode);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,103 @@
+// "restore": restores one archive. See RestoreCommand.h.
+#include "cli/RestoreCommand.h"
+
+#include <iostream>
+
+#include "cli/ProjectCommands.h"
+#include "cli/ProjectLookup.h"
+#include "cli/TerminalUi.h"
+#include "log/ActivityLog.h"
+#include "platform/Paths.h"
+#include "restore/RestoreSession.h"
+#include "store/NameText.h"
+#include "store/ProjectStore.h"
+
+namespace zb::cli {
+namespace {
+
+zip::TUZOverwriteMode modeOf(const RestoreOptions& o) {
+    if (o.overwriteAlways) return zip::Always;
+    if (o.overwriteNever) return zip::Never;
+    if (o.overwrite) {
+        if (*o.overwrite == "always") return zip::Always;
+        if (*o.overwrite == "never") return zip::Never;
+        if (*o.overwrite == "newer") return zip::ifNewer;
+        if (*o.overwrite == "older") return zip::ifOlder;
+    }
+    return zip::Prompt;
+}
+
+// The project the entry names: the one asked for, else the project whose save folder
+// holds the archive, else the project selected when the program last closed.
+std::string logProject(const store::ProjectStore& projects, const RestoreOptions& o, const std::string& archive,
+                       std::ostream& err, bool& known) {
+    known = true;
+    if (o.project) {
+        auto name = findProject(projects, *o.project, err);
+        known = name.has_value();
+        return name.value_or("");
+    }
+    const auto list = projects.readProjectList();
+    const std::string folder = platform::extractFileDir(archive);
+    for (const auto& name : list.names()) {
+        const std::string savePath = store::trimText(projects.loadProject(name).savePath);
+        if (!savePath.empty() && platform::samePath(savePath, folder)) return name;
+    }
+    const std::string last = projects.readLastProject();
+    return list.contains(last) ? last : std::string();
+}
+
+}  // namespace
+
+int runRestoreCommand(const CliSettings& settings, const RestoreOptions& options, platform::Ui& ui,
+                      std::ostream& err) {
+    store::ProjectStore projects(settings.projectIni());
+    const std::string archive = platform::expandFileName(options.archive);
+    bool known = true;
+    const std::string project = logProject(projects, options, archive, err, known);
+    if (!known) return kExitBadRequest;
+
+    platform::SystemClock clock;
+    activitylog::ActivityLog log(settings.logTxt(), settings.preferences().logCount, clock);
+    log.LoadLog();
+    restore::RestoreSession session(ui, log);
+    restore::RestoreChoices choices;
+    choices.folder = platform::extractFileDir(archive);
+    choices.fileName = platform::extractFileName(archive);
+    choices.destination = options.destination;
+    choices.useFolderNames = !options.junkPaths;
+    choices.overwriteMode = modeOf(options);
+    choices.password = options.password.value_or("");
+    choices.askFirst = false;
+    const auto result = session.SpRestoreClick(choices, project);
+    return result.ok() ? kExitOk : kExitFailed;
+}
+
+void registerRestoreCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
+    auto options = std::make_shared<RestoreOptions>();
+    auto quiet = std::make_shared<bool>(false);
+    auto* cmd = app.add_subcommand("restore", "Restore every file of an archive into a folder");
+    cmd->add_option("archive", options->archive, "The archive")->required();
+    cmd->add_option("destination", options->destination, "The folder to restore into")->required();
+    auto* always = cmd->add_flag("-o", options->overwriteAlways, "Overwrite existing files");
+    auto* never = cmd->add_flag("-n", options->overwriteNever, "Never overwrite existing files");
+    auto* mode = cmd->add_option("--overwrite", options->overwrite, "When a file exists")
+                     ->check(CLI::IsMember({"always", "never", "prompt", "newer", "older"}));
+    always->excludes(never)->excludes(mode);
+    never->excludes(mode);
+    cmd->add_flag("-j", options->junkPaths, "Do not recreate the stored folders");
+    cmd->add_option("-P", options->password, "Password of encrypted members");
+    cmd->add_option("--project", options->project, "Project named in the log entry");
+    cmd->add_flag("-q,--quiet", *quiet, "Print errors only");
+    cmd->callback([options, quiet, &global, &exitCode] {
+        try {
+            auto ui = TerminalUi::forProcess(*quiet);
+            exitCode = runRestoreCommand(resolveSettings(global), *options, ui, std::cerr);
+        } catch (const std::exception& e) {
+            std::cerr << "Error: " << e.what() << '\n';
+            exitCode = kExitFailed;
+        }
+    });
+}
+
+}  // namespace zb::cli

@@ -116,7 +116,9 @@ bool TEndCentral::find(TStream& stream) {
                                                    ? endRecordPosition - kZip64LocatorSize - kZip64EndSize
                                                    : ~0ull};
                 for (std::uint64_t at : candidates) {
-                    if (at == ~0ull || at + kZip64EndSize > endRecordPosition) continue;
+                    // (Compared without adding to `at`: a damaged locator may hold any
+                    // 64-bit value, and the sum would wrap round.)
+                    if (at == ~0ull || at > endRecordPosition || endRecordPosition - at < kZip64EndSize) continue;
                     std::uint8_t z[kZip64EndSize];
                     stream.seek(std::int64_t(at), soFromBeginning);
                     if (stream.read(z, sizeof z) != sizeof z || getU32(z) != kZip64EndSignature) continue;

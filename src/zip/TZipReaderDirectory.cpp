@@ -129,10 +129,23 @@ void TZipReader::readDirectoryOnce() {
             endCentral_.zip64 ? endCentral_.zip64RecordPosition : endCentral_.endRecordPosition;
         const std::uint64_t stated = endCentral_.centralOffset + endCentral_.centralSize;
         const std::uint64_t shift = dirEnd > stated ? dirEnd - stated : 0;
+        auto localSignatureAt = [this](std::uint64_t offset) {
+            const std::uint64_t size = std::uint64_t(archive_->size());
+            if (size < 4 || offset > size - 4) return false;
+            std::uint8_t sig[4];
+            archive_->seek(std::int64_t(offset), soFromBeginning);
+            return archive_->read(sig, sizeof sig) == sizeof sig && getU32(sig) == kLocalHeaderSignature;
+        };
         bool ok = readCentralRecords(endCentral_.centralOffset, endCentral_.totalEntries, false, 0);
         if (!ok && shift > 0) {
             members_->clear();
             ok = readCentralRecords(endCentral_.centralOffset + shift, endCentral_.totalEntries, false, shift);
+            if (ok && members_->count() > 0 && !localSignatureAt((*members_)[0]->relativeOffset) &&
+                localSignatureAt((*members_)[0]->relativeOffset - shift)) {
+                // Only the directory's own offset was wrong (damage, not a stub in
+                // front): the members stand where their records say.
+                for (TZipHeaderInfo* h : *members_) h->relativeOffset -= shift;
+            }
         }
         if (!ok) {
             members_->clear();
@@ -149,6 +162,9 @@ void TZipReader::readDirectoryOnce() {
 
 bool TZipReader::readCentralRecords(std::uint64_t start, std::uint64_t count, bool afterRebuild,
                                     std::uint64_t shift) {
+    // A directory offset beyond the file (a damaged ZIP64 value may not even be a valid
+    // position) holds no records.
+    if (start >= std::uint64_t(archive_->size())) return afterRebuild;
     archive_->seek(std::int64_t(start), soFromBeginning);
     std::unordered_map<std::string, TZipHeaderInfo*> byName;
     std::unordered_map<std::uint64_t, TZipHeaderInfo*> byOffset;
@@ -213,9 +229,13 @@ bool TZipReader::readCentralRecords(std::uint64_t start, std::uint64_t count, bo
     // A 16-bit member count cannot say more than 65,535; some tools write more members
     // without ZIP64 records (the count wraps). Records that follow up to the end record
     // belong too.
-    if (!afterRebuild && !endCentral_.zip64) {
+    // A ZIP64 count that came out too low (damage) is made good the same way, up to the
+    // ZIP64 end record.
+    if (!afterRebuild) {
+        const std::uint64_t dirEnd =
+            endCentral_.zip64 ? endCentral_.zip64RecordPosition : endCentral_.endRecordPosition;
         std::uint64_t before = std::uint64_t(members_->count());
-        while (std::uint64_t(archive_->position()) + kCentralHeaderSize <= endCentral_.endRecordPosition) {
+        while (std::uint64_t(archive_->position()) + kCentralHeaderSize <= dirEnd) {
             if (((members_->count()) & 1023) == 0) processMessagesAndCancel();
             auto h = std::make_unique<TZipHeaderInfo>();
             if (!h->readCentral(*archive_)) break;

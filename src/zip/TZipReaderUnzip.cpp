@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 
 #include "platform/FileSystem.h"
@@ -14,6 +15,7 @@
 #include "zip/ExtractPath.h"
 #include "zip/MemberDecoder.h"
 #include "zip/MemberInput.h"
+#include "zip/MemberOverlap.h"
 #include "zip/MemberOutput.h"
 #include "zip/TZipReader.h"
 #include "zip/WildcardMatch.h"
@@ -62,6 +64,13 @@ public:
         : r_(reader), toBuffer_(toBuffer), extracted_(extracted) {}
 
     void execute() {
+        // Members that share their bytes (a zip bomb, or a damaged directory) are
+        // refused before anything is written.
+        const std::uint64_t archiveSize = std::uint64_t(r_.archive_->size());
+        if (auto overlap = findOverlappingMembers(*r_.members_, [&](const TZipHeaderInfo& h) {
+                return localSignatureAt(h, archiveSize);
+            }))
+            throw EBadZipFile(overlapMessage(*overlap));
         TSortedZip& list = r_.view();
         const int n = list.count();
         int numFiles = 0;
@@ -107,6 +116,17 @@ public:
     }
 
 private:
+    // Whether a local header signature stands where the member's record points (parts
+    // other than the open one cannot be looked at and count as yes).
+    bool localSignatureAt(const TZipHeaderInfo& h, std::uint64_t archiveSize) {
+        if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;
+        TStream& archive = *r_.archive_;
+        if (archiveSize < 4 || h.relativeOffset > archiveSize - 4) return false;
+        std::uint8_t sig[4];
+        archive.seek(std::int64_t(h.relativeOffset), soFromBeginning);
+        return archive.read(sig, sizeof sig) == sizeof sig && getU32(sig) == kLocalHeaderSignature;
+    }
+
     // Reports a member that is left out; true when the handler asks to try again.
     bool skip(TSkipReason reason, const std::string& fname, int index, const TZipHeaderInfo& h) {
         if (!h.fileName().empty()) r_.totalBytes_ -= std::int64_t(h.uncompressedSize);
@@ -124,6 +144,12 @@ private:
         const std::string stored = h.storedName();
         TStream& archive = *r_.archive_;
 
+        // A record without a name (damaged) would pass for a folder entry and its data
+        // would vanish without a word.
+        if (stored.empty()) {
+            r_.lastSkipDetail_ = "member without a name";
+            return skip(skipBadHeader, stored, index, h);
+        }
         // Names that would lead outside the destination are never made into paths.
         if (!toBuffer_ && unsafeMemberName(stored)) {
             r_.lastSkipDetail_ = "unsafe name \"" + stored + "\"";
@@ -137,8 +163,12 @@ private:
                 return skip(skipUnsupported, stored, index, h);
             }
             std::uint8_t local[kLocalHeaderSize];
-            archive.seek(std::int64_t(h.relativeOffset), soFromBeginning);
-            if (archive.read(local, sizeof local) != sizeof local || getU32(local) != kLocalHeaderSignature) {
+            // An offset no file can reach (a damaged ZIP64 field) is a missing header,
+            // not a reason to end the run.
+            const bool reachable = h.relativeOffset < std::uint64_t(INT64_MAX) - kLocalHeaderSize;
+            if (reachable) archive.seek(std::int64_t(h.relativeOffset), soFromBeginning);
+            if (!reachable || archive.read(local, sizeof local) != sizeof local ||
+                getU32(local) != kLocalHeaderSignature) {
                 r_.lastSkipDetail_ = "no local header at offset " + std::to_string(h.relativeOffset);
                 return skip(skipBadHeader, stored, index, h);
             }

@@ -13,24 +13,22 @@ std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
     return a > std::numeric_limits<std::uint64_t>::max() - b ? std::numeric_limits<std::uint64_t>::max() : a + b;
 }
 
-// The least the member can occupy: the local header cannot be shorter than the name
-// the central record gives, and the data follows it.
-std::uint64_t stretchEnd(const TZipHeaderInfo& h) {
+}  // namespace
+
+std::uint64_t memberStretchEnd(const TZipHeaderInfo& h) {
     return saturatingAdd(saturatingAdd(h.relativeOffset, kLocalHeaderSize + std::uint64_t(h.fileNameLength)),
                          h.compressedSize);
 }
 
-}  // namespace
-
 std::optional<MemberOverlap> findOverlappingMembers(const TSortedZip& archiveOrder,
-                                                    const std::function<bool(const TZipHeaderInfo&)>& hasLocalHeader) {
+                                                    const std::function<bool(const TZipHeaderInfo&)>& takesPart) {
     const TZipHeaderInfo* widest = nullptr;  // the member reaching furthest on this part so far
     std::uint64_t reach = 0;
     for (const TZipHeaderInfo* h : archiveOrder) {
-        if (!hasLocalHeader(*h)) continue;
+        if (!takesPart(*h)) continue;
+        const std::uint64_t end = memberStretchEnd(*h);
         if (widest && widest->diskNumberStart != h->diskNumberStart) widest = nullptr;
         if (widest && h->relativeOffset < reach) return MemberOverlap{widest, h};
-        const std::uint64_t end = stretchEnd(*h);
         if (!widest || end > reach) {
             widest = h;
             reach = end;

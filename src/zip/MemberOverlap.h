@@ -19,13 +19,18 @@ struct MemberOverlap {
     const TZipHeaderInfo* second;  // the member whose local header lies inside it
 };
 
-// Looks at the members in archive order (part, then offset). Each member takes at
-// least its 30-byte local header, its name and its compressed data; another member
-// whose local header starts inside that stretch (on the same part) overlaps it. Only
-// members for which `hasLocalHeader` is true take part: a record that points at no
-// local header is skipped by the extractor anyway and can unpack nothing.
+// The least a member occupies from its local header on: the 30 fixed bytes, the name
+// its central record gives, and its compressed data.
+std::uint64_t memberStretchEnd(const TZipHeaderInfo& h);
+
+// Looks at the members in archive order (part, then offset). A member whose local
+// header starts inside the stretch of an earlier member on the same part overlaps it.
+// Only members for which `takesPart` is true are looked at: the extractor skips a
+// record that points at no local header, and a member whose stretch runs past the end
+// of its part ends the run with "Premature end of file reached"; neither unpacks
+// anything, so neither is a bomb.
 std::optional<MemberOverlap> findOverlappingMembers(const TSortedZip& archiveOrder,
-                                                    const std::function<bool(const TZipHeaderInfo&)>& hasLocalHeader);
+                                                    const std::function<bool(const TZipHeaderInfo&)>& takesPart);
 
 // The text the refusal carries: both names and what it means.
 std::string overlapMessage(const MemberOverlap& overlap);

@@ -68,7 +68,8 @@ public:
         // refused before anything is written.
         const std::uint64_t archiveSize = std::uint64_t(r_.archive_->size());
         if (auto overlap = findOverlappingMembers(*r_.members_, [&](const TZipHeaderInfo& h) {
-                return localSignatureAt(h, archiveSize);
+                if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;  // cannot be looked at
+                return memberStretchEnd(h) <= archiveSize && localSignatureAt(h, archiveSize);
             }))
             throw EBadZipFile(overlapMessage(*overlap));
         TSortedZip& list = r_.view();
@@ -116,10 +117,8 @@ public:
     }
 
 private:
-    // Whether a local header signature stands where the member's record points (parts
-    // other than the open one cannot be looked at and count as yes).
+    // Whether a local header signature stands where the member's record points.
     bool localSignatureAt(const TZipHeaderInfo& h, std::uint64_t archiveSize) {
-        if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;
         TStream& archive = *r_.archive_;
         if (archiveSize < 4 || h.relativeOffset > archiveSize - 4) return false;
         std::uint8_t sig[4];

@@ -5,6 +5,7 @@
 // archive before it writes anything, with a message that says why; listing it stays
 // possible.
 #include "DamagedArchiveBuilder.h"
+#include "zip/MemberOverlap.h"
 
 namespace zb::test {
 namespace {
@@ -156,6 +157,82 @@ TEST(DamagedOverlapTest, PeerArchivesWithDataDescriptorsAreNotMistakenForBombs) 
     reader.OnEndUnZip = [&](zip::TZipReader&, int, const std::string&) { ++good; };
     EXPECT_EQ(reader.UnZipToBuffer(), 2);
     EXPECT_EQ(good, 2);
+}
+
+}  // namespace
+}  // namespace zb::test
+
+namespace zb::test {
+namespace {
+
+// The overlap rule on hand-made member lists.
+struct MemberList {
+    zip::TSortedZip list{zip::ByNone, zip::TDuplicates::Reject, true};
+    zip::TZipHeaderInfo* add(const std::string& name, std::uint64_t offset, std::uint64_t packed, std::uint32_t disk = 0) {
+        auto* h = new zip::TZipHeaderInfo;
+        h->setStoredName(name);
+        h->relativeOffset = offset;
+        h->compressedSize = packed;
+        h->diskNumberStart = disk;
+        list.add(h);
+        return h;
+    }
+};
+
+const auto kEveryMember = [](const zip::TZipHeaderInfo&) { return true; };
+
+TEST(DamagedOverlapRuleTest, MembersBackToBackDoNotOverlap) {
+    MemberList m;
+    m.add("a.txt", 0, 100);         // 30 + 5 + 100 = 135
+    m.add("b.txt", 135, 0);         // 35
+    m.add("c.txt", 170, 1u << 20);  // runs far, nothing after it
+    EXPECT_FALSE(zip::findOverlappingMembers(m.list, kEveryMember));
+}
+
+TEST(DamagedOverlapRuleTest, HeaderInsideAnotherMembersStretchOverlaps) {
+    MemberList m;
+    auto* a = m.add("a.txt", 0, 100);
+    auto* b = m.add("b.txt", 134, 10);  // one byte inside a's data
+    const auto o = zip::findOverlappingMembers(m.list, kEveryMember);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->first, a);
+    EXPECT_EQ(o->second, b);
+    EXPECT_NE(zip::overlapMessage(*o).find("\"b.txt\" lies inside \"a.txt\""), std::string::npos);
+}
+
+TEST(DamagedOverlapRuleTest, AWideMemberIsRememberedPastShortOnes) {
+    // a spans everything; b sits after a's header only if a is forgotten.
+    MemberList m;
+    auto* a = m.add("a.txt", 0, 10000);
+    m.add("b.txt", 20000, 5);
+    m.add("c.txt", 5000, 5);
+    const auto o = zip::findOverlappingMembers(m.list, kEveryMember);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->first, a);
+    EXPECT_EQ(o->second->storedName(), "c.txt");
+}
+
+TEST(DamagedOverlapRuleTest, MembersOnOtherPartsAreNotCompared) {
+    MemberList m;
+    m.add("a.txt", 0, 10000, 0);
+    m.add("b.txt", 50, 10, 1);  // the same offset range, but on the next part
+    EXPECT_FALSE(zip::findOverlappingMembers(m.list, kEveryMember));
+}
+
+TEST(DamagedOverlapRuleTest, MembersLeftOutDoNotCount) {
+    MemberList m;
+    m.add("a.txt", 0, 10000);  // say: no local header where it points
+    m.add("b.txt", 50, 10);
+    EXPECT_FALSE(zip::findOverlappingMembers(
+        m.list, [](const zip::TZipHeaderInfo& h) { return h.storedName() != "a.txt"; }));
+}
+
+TEST(DamagedOverlapRuleTest, SizesNearTheTopOfTheRangeDoNotWrapRound) {
+    MemberList m;
+    m.add("a.txt", 100, 0xFFFFFFFFFFFFFFF0ull);
+    m.add("b.txt", 1000, 1);
+    EXPECT_EQ(zip::memberStretchEnd(*m.list[0]), 0xFFFFFFFFFFFFFFFFull);
+    EXPECT_TRUE(zip::findOverlappingMembers(m.list, kEveryMember));
 }
 
 }  // namespace

@@ -14,6 +14,8 @@ namespace zb::zip {
 
 inline constexpr std::uint16_t kClassicVersion = 20;  // format 2.0, MS-DOS host
 inline constexpr std::uint16_t kZip64Version = 45;
+// Version made by of a member with a UTF-8 name: format 2.0 on an NTFS host (11).
+inline constexpr std::uint16_t kNtfsUtf8Version = 0x0B14;
 
 // One member as the writer puts it into the archive.
 struct TWriterMember {

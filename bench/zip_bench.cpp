@@ -1,0 +1,135 @@
+// Packing speed and archive size of `zipbackup-cli zip` against Info-ZIP's zip on the
+// two shared benchmark trees (a mixed corpus of about 106 MB and 20,000 small files),
+// at levels 1 and 6. Both tools store the same relative paths and no folder entries or
+// extra fields, and they run interleaved, round after round, so that the noise of a
+// shared machine hits both alike; the medians and their ratios are reported.
+//
+// Data: $ZB_BENCH_DIR/corpus and $ZB_BENCH_DIR/smallfiles (default ZB_BENCH_DIR
+// /tmp/zb-bench-data), built on first use with the generators in $ZB_BENCH_SCRIPTS
+// (default /work/shared/bench). Rounds: $ZB_BENCH_ROUNDS (default 3).
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? v : fallback;
+}
+
+// Runs argv in `cwd` with output discarded; returns the wall time in seconds, or a
+// negative value when the command failed.
+double timedRun(const std::vector<std::string>& args, const fs::path& cwd) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(cwd.c_str()) != 0) _exit(127);
+        std::FILE* devnull = std::fopen("/dev/null", "w");
+        if (devnull) {
+            dup2(fileno(devnull), 1);
+        }
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
+}
+
+bool ensureTree(const fs::path& dir, const fs::path& script) {
+    if (fs::exists(dir) && !fs::is_empty(dir)) return true;
+    std::printf("building %s with %s\n", dir.c_str(), script.c_str());
+    std::fflush(stdout);
+    const std::string cmd = "bash '" + script.string() + "' '" + dir.string() + "' >/dev/null";
+    return std::system(cmd.c_str()) == 0;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int, char** argv) {
+    const fs::path binDir = fs::canonical(fs::path(argv[0])).parent_path();
+    const std::string cli = (binDir / "zipbackup-cli").string();
+    if (!fs::exists(cli)) {
+        std::fprintf(stderr, "zip_bench: %s not found (build the zipbackup-cli target)\n", cli.c_str());
+        return 1;
+    }
+    const fs::path data = envOr("ZB_BENCH_DIR", "/tmp/zb-bench-data");
+    const fs::path scripts = envOr("ZB_BENCH_SCRIPTS", "/work/shared/bench");
+    const int rounds = std::max(1, std::atoi(envOr("ZB_BENCH_ROUNDS", "3").c_str()));
+    fs::create_directories(data);
+    const fs::path out = data / "out";
+    fs::create_directories(out);
+
+    struct Tree {
+        std::string name;
+        std::string script;
+    };
+    const std::vector<Tree> trees{{"corpus", "make-corpus.sh"}, {"smallfiles", "make-smallfiles.sh"}};
+    std::printf("%-11s %5s %10s %10s %7s %12s %12s %8s\n", "tree", "level", "ours s", "info-zip s", "time x",
+                "ours bytes", "info-zip B", "size x");
+    bool allOk = true;
+    for (const Tree& tree : trees) {
+        const fs::path dir = data / tree.name;
+        if (!ensureTree(dir, scripts / tree.script)) {
+            std::fprintf(stderr, "zip_bench: could not build %s\n", dir.c_str());
+            return 1;
+        }
+        for (int level : {1, 6}) {
+            const std::string lv = "-" + std::to_string(level);
+            const fs::path ourZip = out / ("ours-" + tree.name + lv + ".zip");
+            const fs::path peerZip = out / ("infozip-" + tree.name + lv + ".zip");
+            std::vector<double> ours, peer;
+            for (int r = 0; r < rounds; ++r) {
+                fs::remove(ourZip);
+                fs::remove(peerZip);
+                // Alternate which tool goes first, so neither always meets a warm cache.
+                auto runOurs = [&] {
+                    ours.push_back(timedRun({cli, "zip", "-q", "-r", "--root", dir.string(), lv, ourZip.string(), "."}, dir));
+                };
+                auto runPeer = [&] {
+                    peer.push_back(timedRun({"zip", "-q", "-r", "-D", "-X", lv, peerZip.string(), "."}, dir));
+                };
+                if (r % 2 == 0) {
+                    runOurs();
+                    runPeer();
+                } else {
+                    runPeer();
+                    runOurs();
+                }
+            }
+            const bool ok = std::all_of(ours.begin(), ours.end(), [](double t) { return t >= 0; }) &&
+                            std::all_of(peer.begin(), peer.end(), [](double t) { return t >= 0; });
+            if (!ok) {
+                std::fprintf(stderr, "zip_bench: a run failed for %s level %d\n", tree.name.c_str(), level);
+                allOk = false;
+                continue;
+            }
+            const double to = median(ours), tp = median(peer);
+            const auto so = fs::file_size(ourZip), sp = fs::file_size(peerZip);
+            std::printf("%-11s %5d %10.3f %10.3f %7.3f %12ju %12ju %8.4f\n", tree.name.c_str(), level, to, tp,
+                        to / tp, std::uintmax_t(so), std::uintmax_t(sp), double(so) / double(sp));
+            std::fflush(stdout);
+        }
+    }
+    std::printf("time x = ours / Info-ZIP (median of %d interleaved rounds); size x = ours / Info-ZIP\n", rounds);
+    return allOk ? 0 : 1;
+}

@@ -1,0 +1,255 @@
+// Other tools read what the writer writes: Info-ZIP unzip, 7-Zip, Python's zipfile and
+// bsdtar test and extract each archive, with and without a password, at every level
+// we offer, with paths and without, and with names in several scripts; every tool
+// must give back the same bytes under the same names.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "WriterTestSupport.h"
+#include "support/TempDir.h"
+#include "zip/TZipWriter.h"
+
+namespace zb::zip {
+namespace {
+
+namespace fs = std::filesystem;
+using zb::test::readFile;
+using zb::test::runCommand;
+using zb::test::shellQuote;
+using zb::test::TempDir;
+
+using Tree = std::map<std::string, std::string>;  // relative name -> content ("/"-ended: folder)
+
+Tree readTree(const fs::path& root) {
+    Tree tree;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string rel = fs::relative(it->path(), root).string();
+        if (it->is_directory()) tree[rel + "/"] = "";
+        else tree[rel] = readFile(it->path());
+    }
+    return tree;
+}
+
+// Checks that every peer tests the archive as good and extracts `expect`.
+void expectPeersAgree(const fs::path& zip, const Tree& expect, const std::string& password = {}) {
+    SCOPED_TRACE(zip.string());
+    const auto u = zb::test::unzipTest(zip, password);
+    EXPECT_EQ(u.status, 0) << u.output;
+    const auto s = zb::test::sevenZipTest(zip, password);
+    EXPECT_EQ(s.status, 0) << s.output;
+    const auto p = zb::test::pythonTest(zip, password);
+    EXPECT_EQ(p.status, 0) << p.output;
+    const auto b = zb::test::bsdtarList(zip);
+    EXPECT_EQ(b.status, 0) << b.output;
+    std::string listed;
+    for (const auto& [name, content] : expect)
+        if (name.back() != '/') listed += name + "\n";
+    // bsdtar and Python list the names as stored, in archive order; compare as sets.
+    auto sortedLines = [](const std::string& text) {
+        std::vector<std::string> lines;
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            const auto nl = text.find('\n', pos);
+            lines.push_back(text.substr(pos, nl - pos));
+            pos = nl == std::string::npos ? text.size() : nl + 1;
+        }
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    EXPECT_EQ(sortedLines(b.output), sortedLines(listed));
+    EXPECT_EQ(sortedLines(p.output), sortedLines(listed));
+
+    const fs::path base = zip.parent_path() / ("x-" + zip.stem().string());
+    const std::string pw = shellQuote(password);
+    const std::vector<std::pair<std::string, std::string>> extractors{
+        {"unzip", "unzip -q " + (password.empty() ? std::string() : "-P " + pw + " ") + shellQuote(zip) + " -d "},
+        {"7z", "7z x -bd -y -p" + pw + " " + shellQuote(zip) + " -o"},
+        {"python", zb::test::pythonExe() + " -c " +
+                       shellQuote("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n"
+                                  "z.extractall(sys.argv[2], pwd=sys.argv[3].encode() or None)\n") +
+                       " " + shellQuote(zip) + " "},
+    };
+    for (const auto& [tool, command] : extractors) {
+        const fs::path out = base / tool;
+        fs::create_directories(out);
+        std::string cmd = command + shellQuote(out);
+        if (tool == "python") cmd += " " + pw;
+        const auto r = runCommand(cmd);
+        EXPECT_EQ(r.status, 0) << tool << ": " << r.output;
+        EXPECT_EQ(readTree(out), expect) << tool;
+    }
+}
+
+class WriterPeerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string text;
+        for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i * 7 % 1000) + " of a text file\n";
+        std::string binary(150000, '\0');
+        std::uint32_t x = 12345;
+        for (char& c : binary) {
+            x = x * 1103515245 + 12345;
+            c = char(x >> 16);
+        }
+        files = {{"docs/report.txt", text}, {"docs/empty.txt", ""}, {"data/random.bin", binary},
+                 {"data/mixed.bin", text.substr(0, 40000) + binary.substr(0, 40000)}, {"top.txt", "small"}};
+        for (const auto& [name, content] : files) dir.write("src/" + name, content);
+        src = (dir / "src").string() + "/";
+    }
+    // Zips the source tree and returns the archive's path.
+    fs::path zipTree(const std::string& name, int level, const std::string& password, bool paths) {
+        TZipWriter w;
+        const fs::path zip = dir / (name + ".zip");
+        w.SetZipName(zip.string());
+        w.SetPackLevel(level);
+        w.Password = password;
+        w.SetRecurse(true);
+        if (paths) {
+            w.SetRelativePaths(true);
+            w.SetRootDir(src);
+        }
+        w.FilesList = {src + "*"};
+        EXPECT_EQ(w.Zip(), int(files.size()));
+        return zip;
+    }
+    Tree expected(bool paths) const {
+        Tree t;
+        for (const auto& [name, content] : files) {
+            const std::string stored = paths ? name : name.substr(name.rfind('/') + 1);
+            t[stored] = content;
+            if (paths && stored.find('/') != std::string::npos) t[stored.substr(0, stored.find('/') + 1)] = "";
+        }
+        return t;
+    }
+    TempDir dir;
+    std::string src;
+    std::vector<std::pair<std::string, std::string>> files;
+};
+
+class WriterPeerLevelTest : public WriterPeerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WriterPeerLevelTest, WithAndWithoutPasswordAndPaths) {
+    const int level = GetParam();
+    {
+        for (bool paths : {false, true}) {
+            for (const std::string password : {"", "pass word!"}) {
+                const std::string name = "l" + std::to_string(level) + (paths ? "p" : "n") + (password.empty() ? "" : "e");
+                expectPeersAgree(zipTree(name, level, password, paths), expected(paths), password);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, WriterPeerLevelTest, ::testing::Values(0, 1, 6, 9));
+
+TEST_F(WriterPeerTest, ArchiveAndMemberCommentsAndAnEmptyArchive) {
+    TZipWriter w;
+    const fs::path zip = dir / "commented.zip";
+    w.SetZipName(zip.string());
+    w.SetArchiveComment("Backup of the documents\r\nsecond line");
+    w.OnStartZip = [](TZipWriter&, const std::string&, TZipHeaderInfo& h, bool&) {
+        h.setFileComment("about " + h.fileName());
+    };
+    w.FilesList = {src + "top.txt"};
+    w.Zip();
+    expectPeersAgree(zip, {{"top.txt", "small"}});
+    const auto z = runCommand("unzip -z " + shellQuote(zip));
+    EXPECT_NE(z.output.find("Backup of the documents"), std::string::npos) << z.output;
+    const auto py = runCommand(zb::test::pythonExe() + " -c " +
+                               shellQuote("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n"
+                                          "print(z.comment.decode()); print(z.infolist()[0].comment.decode())") +
+                               " " + shellQuote(zip));
+    EXPECT_EQ(py.output, "Backup of the documents\r\nsecond line\nabout top.txt\n");
+
+    TZipWriter e;
+    const fs::path empty = dir / "empty.zip";
+    e.SetZipName(empty.string());
+    e.Zip();
+    EXPECT_EQ(readFile(empty), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    EXPECT_EQ(zb::test::pythonTest(empty).status, 0);
+    EXPECT_EQ(zb::test::sevenZipTest(empty).status, 0);
+    EXPECT_EQ(zb::test::bsdtarList(empty).status, 0);
+}
+
+TEST_F(WriterPeerTest, NamesInSeveralScriptsKeepEveryCharacter) {
+    const Tree names{{"Привет.txt", "cyrillic"},
+                     {"日本語のファイル.txt", "japanese"},
+                     {"ελληνικά/αρχείο.txt", "greek"},
+                     {"ελληνικά/", ""},
+                     {"mixed ü 🙂.txt", "emoji"},
+                     {"plain.txt", "ascii"}};
+    for (const auto& [name, content] : names)
+        if (name.back() != '/') dir.write("names/" + name, content);
+    TZipWriter w;
+    const fs::path zip = dir / "names.zip";
+    w.SetZipName(zip.string());
+    w.SetRelativePaths(true);
+    w.SetRootDir((dir / "names").string());
+    w.FilesList = {(dir / "names").string() + "/*"};
+    EXPECT_EQ(w.Zip(), 5);
+    for (const auto& m : zb::test::listArchive(zip).members) {
+        if (m.name == "plain.txt") {
+            EXPECT_EQ(m.flags & 0x800, 0);
+            EXPECT_EQ(m.versionMadeBy, 20);
+        } else {
+            EXPECT_EQ(m.flags & 0x800, 0x800) << m.name;
+            EXPECT_EQ(m.versionMadeBy, 0x0B14) << m.name;  // NTFS host: readers honour the flag
+        }
+    }
+    expectPeersAgree(zip, names);
+}
+
+TEST_F(WriterPeerTest, CodePage437NamesReadBackInTheirCodePage) {
+    // These fit code page 437, so they are stored in it, as the old PC tools expect.
+    const Tree names{{"café.txt", "latin"}, {"Größe ½.txt", "german"}, {"Ωmega.txt", "omega"}};
+    for (const auto& [name, content] : names) dir.write("cp/" + name, content);
+    TZipWriter w;
+    const fs::path zip = dir / "cp437.zip";
+    w.SetZipName(zip.string());
+    w.FilesList = {(dir / "cp").string() + "/*"};
+    EXPECT_EQ(w.Zip(), 3);
+    EXPECT_EQ(zb::test::memberNames(zip),
+              (std::vector<std::string>{"Gr\x94\xE1" "e \xAB.txt", "caf\x82.txt", "\xEAmega.txt"}));
+    for (const auto& m : zb::test::listArchive(zip).members) {
+        EXPECT_EQ(m.flags & 0x800, 0);
+        EXPECT_EQ(m.versionMadeBy, 20);
+    }
+    // Readers that know the code page give the names back whole.
+    const auto py = zb::test::pythonTest(zip);
+    EXPECT_EQ(py.output, "Gr\u00f6\u00dfe \u00bd.txt\ncaf\u00e9.txt\n\u03a9mega.txt\n");
+    const auto tar = runCommand("bsdtar --options hdrcharset=CP437 -tf " + shellQuote(zip));
+    EXPECT_EQ(tar.output, py.output);
+    EXPECT_EQ(zb::test::unzipTest(zip).status, 0);
+    EXPECT_EQ(zb::test::sevenZipTest(zip).status, 0);
+    const fs::path out = dir / "cp-out";
+    fs::create_directories(out);
+    EXPECT_EQ(runCommand(zb::test::pythonExe() + " -c " +
+                         shellQuote("import sys, zipfile\nzipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])\n") +
+                         " " + shellQuote(zip) + " " + shellQuote(out))
+                  .status,
+              0);
+    EXPECT_EQ(readTree(out), names);
+}
+
+TEST_F(WriterPeerTest, NamesThatWouldReadBackAlikeAreNeverMerged) {
+    // A name that is no UTF-8 is stored as its bytes, which read back in code page 437:
+    // byte EA reads back as the Omega that another file's name holds.
+    dir.write("clash/\xEA.txt", "raw byte");
+    dir.write("clash/Ω.txt", "omega");
+    std::vector<std::string> reported;
+    TZipWriter w;
+    const fs::path zip = dir / "clash.zip";
+    w.SetZipName(zip.string());
+    w.OnSkippingFile = [&](TZipReader&, TSkipReason r, const std::string& p, int, bool&) {
+        if (r == skipNoOverwrite) reported.push_back(p);
+    };
+    w.FilesList = {(dir / "clash").string() + "/*"};
+    EXPECT_EQ(w.Zip(), 1);
+    EXPECT_EQ(zb::test::memberNames(zip).size(), 1u);
+    EXPECT_EQ(reported.size(), 1u);
+    EXPECT_EQ(zb::test::unzipTest(zip).status, 0);
+}
+
+}  // namespace
+}  // namespace zb::zip

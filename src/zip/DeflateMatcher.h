@@ -142,13 +142,20 @@ inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* ch
     const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
     const unsigned nice = level.niceLength;
     const std::uint8_t* scan = window + pos;
-    const std::uint16_t scanStart = load16(scan);
-    std::uint16_t scanEnd = load16(scan + best - 1);
+    // Only a candidate that agrees in the last four bytes of a longer match (the first
+    // three while none is in hand) and in its first four can be longer.
+    const std::uint32_t scanStart = load32(scan);
+    unsigned endAt = best >= kMinMatch ? best - 3 : 0;
+    // The first three bytes of a four-byte load, whatever the byte order.
+    constexpr std::uint32_t kFirstThree =
+        std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+    std::uint32_t endMask = best >= kMinMatch ? 0xFFFFFFFFu : kFirstThree;
+    std::uint32_t startMask = best >= kMinMatch ? 0xFFFFFFFFu : 0u;
+    std::uint32_t scanEnd = load32(scan + endAt) & endMask;
     do {
         const std::uint8_t* match = window + candidate;
-        // Only a candidate that agrees at the end of the best match so far and in
-        // its first two bytes can be longer.
-        if (load16(match + best - 1) != scanEnd || load16(match) != scanStart) {
+        if ((load32(match + endAt) & endMask) != scanEnd ||
+            ((load32(match) ^ scanStart) & startMask) != 0) {
             continue;
         }
         const unsigned len = commonLength(scan, match);
@@ -158,7 +165,10 @@ inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* ch
             if (len >= nice) {
                 break;
             }
-            scanEnd = load16(scan + best - 1);
+            endAt = best - 3;
+            endMask = 0xFFFFFFFFu;
+            startMask = 0xFFFFFFFFu;
+            scanEnd = load32(scan + endAt);
         }
     } while ((candidate = chain[candidate & kWindowMask]) > limit && --budget != 0);
     return best;

@@ -22,7 +22,7 @@ DeflateResult Deflater::compress(DeflateSource& source, DeflateSink& sink, int l
     s.tally.start(level > 2);
     s.blocks.startMember();
     s.out.start(sink);
-    s.window.start(source, level >= kFirstLazyLevel && deflate::usesLongChains(s.level));
+    s.window.start(source, level >= kFirstLazyLevel && deflate::allowsLongChains(s.level));
     if (level < kFirstLazyLevel) {
         deflate::compressGreedy(s);
     } else {

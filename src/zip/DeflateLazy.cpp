@@ -17,10 +17,10 @@ void lazyWalk(DeflateState& state)
     const std::uint8_t* window = w.data();
     std::uint16_t* head = w.head();
     std::uint16_t* chain = w.chain();
-    const LongChains chains{w.head4(), w.chain4(), w.number()};
+    const LongChains chains = w.longChains();
     auto insert = [&](unsigned& hash, unsigned pos) {
         if constexpr (kLongChains) {
-            return insertStringLong(window, head, chain, chains, hash, pos);
+            return insertStringLong(window, chain, chains, hash, pos);
         } else {
             return insertString(window, head, chain, hash, pos);
         }
@@ -111,14 +111,14 @@ void lazyWalk(DeflateState& state)
 
 }  // namespace
 
-bool usesLongChains(const DeflateLevel& level)
+bool allowsLongChains(const DeflateLevel& level)
 {
     return level.chainLength >= kLongChainBudget;
 }
 
 void compressLazy(DeflateState& state)
 {
-    if (usesLongChains(state.level)) {
+    if (state.window.usesLongChains()) {
         lazyWalk<true>(state);
     } else {
         lazyWalk<false>(state);

@@ -4,13 +4,16 @@
 // the level (a quarter of it once the previous match is already good) and at the
 // maximum distance. Match lengths are measured eight bytes at a time.
 //
-// The levels with long chain budgets also keep a second set of chains over the same
-// positions, hashed on four bytes, and number each position along its three-byte
-// chain. Once a match of three bytes is in hand, only candidates that agree in four
-// bytes can beat it; the search then follows the four-byte chain and uses the numbers
-// to stop exactly where the budget of the three-byte chain would have stopped. The
-// candidates it skips could never have become the match, so the result is the same,
-// found with far fewer steps on data where short strings repeat often.
+// The levels with long chain budgets can also keep a second set of chains over the
+// same positions, hashed on four bytes, and number each position along its
+// three-byte chain. Once a match of three bytes is in hand, only candidates that
+// agree in four bytes can beat it; the search then follows the four-byte chain and
+// uses the numbers to stop exactly where the budget of the three-byte chain would have
+// stopped. The candidates it skips could never have become the match, so the result
+// is the same, found with far fewer steps where short strings repeat often but their
+// continuations differ (machine code, tables). Keeping the extra chains costs time at
+// every position, so a member only uses them when its first bytes look like binary
+// data in which short strings repeat.
 #pragma once
 
 #include "zip/DeflateConstants.h"
@@ -61,28 +64,42 @@ inline unsigned insertString(const std::uint8_t* window, std::uint16_t* head,
     return candidate;
 }
 
-// The four-byte chains and the numbering along the three-byte chains.
+// The four-byte chains and the numbering along the three-byte chains. Each entry
+// keeps a position (low 16 bits) with a number (high 16 bits) in one word, so that a
+// step along a chain costs one load.
 struct LongChains {
+    // By three-byte hash, replacing the plain head table: the newest position and
+    // its number (how many positions that chain has taken).
+    std::uint32_t* head;
+    // By four-byte hash: the newest position.
     std::uint16_t* head4;
-    std::uint16_t* chain4;
-    std::uint16_t* number;  // by position: one more than the next older chain member
+    // By position: the next older position of its four-byte chain, and the position's
+    // own number on its three-byte chain.
+    std::uint32_t* link4;
 
+    // A small table, so that linking a position rarely misses the cache; strings that
+    // share a slot are told apart by comparing their four bytes.
+    static constexpr unsigned kHash4Bits = 12;
+    static constexpr unsigned kHash4Size = 1u << kHash4Bits;
     static unsigned hash4(const std::uint8_t* p)
     {
-        return (load32(p) * 0x9E3779B1u) >> (32 - kHashBits);
+        return (load32(p) * 0x9E3779B1u) >> (32 - kHash4Bits);
     }
 };
 
-// insertString that also links `pos` into its four-byte chain and numbers it.
-inline unsigned insertStringLong(const std::uint8_t* window, std::uint16_t* head,
-                                 std::uint16_t* chain, const LongChains& chains,
-                                 unsigned& hash, unsigned pos)
+// insertString for members that keep the four-byte chains: links `pos` into both
+// chains and numbers it.
+inline unsigned insertStringLong(const std::uint8_t* window, std::uint16_t* chain,
+                                 const LongChains& chains, unsigned& hash, unsigned pos)
 {
-    const unsigned candidate = insertString(window, head, chain, hash, pos);
-    chains.number[pos & kWindowMask] =
-        static_cast<std::uint16_t>(chains.number[candidate & kWindowMask] + 1);
+    hash = updateHash(hash, window[pos + 2]);
+    const std::uint32_t entry = chains.head[hash];
+    const unsigned candidate = entry & 0xFFFFu;
+    const std::uint32_t number = (entry + 0x10000u) & 0xFFFF0000u;
+    chain[pos & kWindowMask] = static_cast<std::uint16_t>(candidate);
+    chains.head[hash] = number | pos;
     const unsigned h4 = LongChains::hash4(window + pos);
-    chains.chain4[pos & kWindowMask] = chains.head4[h4];
+    chains.link4[pos & kWindowMask] = number | chains.head4[h4];
     chains.head4[h4] = static_cast<std::uint16_t>(pos);
     return candidate;
 }
@@ -125,13 +142,20 @@ inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* ch
     const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
     const unsigned nice = level.niceLength;
     const std::uint8_t* scan = window + pos;
-    const std::uint16_t scanStart = load16(scan);
-    std::uint16_t scanEnd = load16(scan + best - 1);
+    // Only a candidate that agrees in the last four bytes of a longer match (the first
+    // three while none is in hand) and in its first four can be longer.
+    const std::uint32_t scanStart = load32(scan);
+    unsigned endAt = best >= kMinMatch ? best - 3 : 0;
+    // The first three bytes of a four-byte load, whatever the byte order.
+    constexpr std::uint32_t kFirstThree =
+        std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+    std::uint32_t endMask = best >= kMinMatch ? 0xFFFFFFFFu : kFirstThree;
+    std::uint32_t startMask = best >= kMinMatch ? 0xFFFFFFFFu : 0u;
+    std::uint32_t scanEnd = load32(scan + endAt) & endMask;
     do {
         const std::uint8_t* match = window + candidate;
-        // Only a candidate that agrees at the end of the best match so far and in
-        // its first two bytes can be longer.
-        if (load16(match + best - 1) != scanEnd || load16(match) != scanStart) {
+        if ((load32(match + endAt) & endMask) != scanEnd ||
+            ((load32(match) ^ scanStart) & startMask) != 0) {
             continue;
         }
         const unsigned len = commonLength(scan, match);
@@ -141,7 +165,10 @@ inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* ch
             if (len >= nice) {
                 break;
             }
-            scanEnd = load16(scan + best - 1);
+            endAt = best - 3;
+            endMask = 0xFFFFFFFFu;
+            startMask = 0xFFFFFFFFu;
+            scanEnd = load32(scan + endAt);
         }
     } while ((candidate = chain[candidate & kWindowMask]) > limit && --budget != 0);
     return best;
@@ -157,17 +184,19 @@ inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t
     if (best >= level.goodLength) {
         budget >>= 2;
     }
+    const unsigned fullBudget = budget;
     const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
     const unsigned nice = level.niceLength;
     const std::uint8_t* scan = window + pos;
     const std::uint16_t scanStart = load16(scan);
     std::uint16_t scanEnd = load16(scan + best - 1);
     const unsigned first = candidate;
-    const unsigned fullBudget = budget;
+    // pos was just numbered, one above the first candidate.
+    const std::uint32_t firstNumber = (chains.link4[pos & kWindowMask] >> 16) - 1;
 
-    // Where the walk of the four-byte chain starts, and the positions from which on
+    // Where the walk of the four-byte chain starts, and the position from which on
     // the three-byte walk has already looked.
-    unsigned next = chains.chain4[pos & kWindowMask];
+    std::uint32_t entry = chains.link4[pos & kWindowMask];
     unsigned seenFrom = pos;
     if (best < kMinMatch) {
         for (;;) {
@@ -182,7 +211,7 @@ inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t
                     }
                     scanEnd = load16(scan + best - 1);
                     if (len > kMinMatch) {  // this one is on the four-byte chain
-                        next = chains.chain4[candidate & kWindowMask];
+                        entry = chains.link4[candidate & kWindowMask];
                     }
                     seenFrom = candidate;
                     break;
@@ -196,8 +225,8 @@ inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t
     }
 
     const std::uint32_t scan4 = load32(scan);
-    const std::uint16_t firstNumber = chains.number[first & kWindowMask];
-    for (; next != 0; next = chains.chain4[next & kWindowMask]) {
+    for (unsigned next = entry & 0xFFFFu; next != 0; next = entry & 0xFFFFu) {
+        entry = chains.link4[next & kWindowMask];
         if (next >= seenFrom) {
             continue;
         }
@@ -209,8 +238,7 @@ inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t
             continue;  // another string with the same four-byte hash
         }
         // Steps from the first candidate along the three-byte chain.
-        if (static_cast<std::uint16_t>(firstNumber - chains.number[next & kWindowMask]) >=
-            fullBudget) {
+        if (((firstNumber - (entry >> 16)) & 0xFFFFu) >= fullBudget) {
             break;
         }
         if (load16(match + best - 1) != scanEnd) {

@@ -25,10 +25,10 @@ namespace deflate {
 void compressGreedy(DeflateState& state);
 void compressLazy(DeflateState& state);
 
-// From this chain budget on, the lazy walk also keeps the four-byte chains: their
-// upkeep costs more than they save on short chains.
+// From this chain budget on, the lazy walk may keep the four-byte chains: on short
+// chains their upkeep costs more than they save.
 inline constexpr unsigned kLongChainBudget = 256;
-bool usesLongChains(const DeflateLevel& level);
+bool allowsLongChains(const DeflateLevel& level);
 
 // Ends the current block at the current position.
 inline void flushBlock(DeflateState& state, bool last)

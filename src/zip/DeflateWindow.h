@@ -9,6 +9,7 @@
 
 #include "zip/Deflate.h"
 #include "zip/DeflateConstants.h"
+#include "zip/DeflateMatcher.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,9 +21,11 @@ public:
     DeflateWindow();
 
     // Starts a member: empties the hash heads, reads the first 32768 bytes (and more
-    // while the lookahead is short) and seeds the running hash. longChains: the
-    // member's level searches with the four-byte chains as well (DeflateMatcher.h).
-    void start(DeflateSource& source, bool longChains);
+    // while the lookahead is short) and seeds the running hash. longChainsAllowed:
+    // the level's budget is long enough for the four-byte chains to pay, which the
+    // member then keeps when its first bytes look like binary data with repeats
+    // (DeflateMatcher.h).
+    void start(DeflateSource& source, bool longChainsAllowed);
 
     // Reads into the free room of the window, sliding it first when the current
     // position has come near its end. Call while lookahead < kMinLookahead && !atEnd.
@@ -35,9 +38,9 @@ public:
     std::uint8_t* data() { return data_.get(); }
     std::uint16_t* head() { return head_.get(); }
     std::uint16_t* chain() { return chain_.get(); }
-    std::uint16_t* head4() { return head4_.get(); }
-    std::uint16_t* chain4() { return chain4_.get(); }
-    std::uint16_t* number() { return number_.get(); }
+    LongChains longChains() { return {headLong_.get(), head4_.get(), link4_.get()}; }
+    // Whether this member keeps the four-byte chains (start() decides).
+    bool usesLongChains() const { return longChains_; }
 
     // Running state of the member.
     unsigned strstart = 0;
@@ -49,15 +52,17 @@ public:
 
 private:
     void slide();
+    static bool chainsWouldPay(const std::uint8_t* data, std::size_t size);
     void reachedEnd();
 
     DeflateSource* source_ = nullptr;
     std::unique_ptr<std::uint8_t[]> data_;
     std::unique_ptr<std::uint16_t[]> head_;
     std::unique_ptr<std::uint16_t[]> chain_;
+    // The four-byte chains (DeflateMatcher.h, LongChains).
+    std::unique_ptr<std::uint32_t[]> headLong_;
     std::unique_ptr<std::uint16_t[]> head4_;
-    std::unique_ptr<std::uint16_t[]> chain4_;
-    std::unique_ptr<std::uint16_t[]> number_;
+    std::unique_ptr<std::uint32_t[]> link4_;
     bool longChains_ = false;
     // Highest window offset that may hold bytes other than zero.
     unsigned dirtyEnd_ = 0;

@@ -47,7 +47,7 @@ const std::vector<Case>& cases()
                  const std::size_t n = p[0] == 0 ? 4 : std::strlen(p);
                  b.insert(b.end(), p, p + n);
                  for (unsigned k = 0, m = 1 + rng() % 3; k < m; ++k) {
-                     b.push_back(static_cast<std::uint8_t>("abcdefgh"[rng() % 8]));
+                     b.push_back(static_cast<std::uint8_t>(0xF0 + rng() % 8));  // binary
                  }
              }
              return b;

@@ -371,8 +371,18 @@ private:
         } else if (dist == 1) {
             std::memset(op, *src, len);
         } else {
-            do *op++ = *src++;
-            while (op < end);
+            // Short period: lay down bytes one at a time until the pattern repeated a
+            // whole number of times spans 8 bytes, then copy 8 at a time from that
+            // multiple of the distance.
+            const std::size_t stride = dist * ((8 + dist - 1) / dist);
+            std::uint8_t* const firstWords = std::min(end, op + (stride - dist));
+            while (op < firstWords) *op++ = *src++;
+            src = op - stride;
+            while (op < end) {
+                std::memcpy(op, src, 8);
+                op += 8;
+                src += 8;
+            }
         }
         return end;
     }

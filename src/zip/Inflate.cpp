@@ -371,8 +371,18 @@ private:
         } else if (dist == 1) {
             std::memset(op, *src, len);
         } else {
-            do *op++ = *src++;
-            while (op < end);
+            // Short period: lay down bytes one at a time until the pattern repeated a
+            // whole number of times spans 8 bytes, then copy 8 at a time from that
+            // multiple of the distance.
+            const std::size_t stride = dist * ((8 + dist - 1) / dist);
+            std::uint8_t* const firstWords = std::min(end, op + (stride - dist));
+            while (op < firstWords) *op++ = *src++;
+            src = op - stride;
+            while (op < end) {
+                std::memcpy(op, src, 8);
+                op += 8;
+                src += 8;
+            }
         }
         return end;
     }
@@ -393,18 +403,26 @@ private:
         if (len == 0) return true;
         bitbuf_ = 0;  // empty now; drop the look-ahead copies of the bytes read directly below
         while (len > 0) {
-            if (ip_ == ipEnd_) {
-                if (inputDone_) return false;
-                fillInput();
+            if (op_ > opFastEnd_) flushWindow();
+            const std::size_t room = std::min<std::size_t>(len, std::size_t(window_.get() + winCap_ - op_));
+            if (ip_ < ipEnd_) {
+                // Bytes already buffered first.
+                const std::size_t n = std::min(room, std::size_t(ipEnd_ - ip_));
+                std::memcpy(op_, ip_, n);
+                op_ += n;
+                ip_ += n;
+                len -= unsigned(n);
                 continue;
             }
-            if (op_ > opFastEnd_) flushWindow();
-            const std::size_t n = std::min({std::size_t(len), std::size_t(ipEnd_ - ip_),
-                                            std::size_t(window_.get() + winCap_ - op_)});
-            std::memcpy(op_, ip_, n);
-            op_ += n;
-            ip_ += n;
-            len -= unsigned(n);
+            if (inputDone_) return false;
+            // The rest straight from the input side into the window, saving a copy.
+            const std::size_t got = in_.read(op_, room);
+            if (got == 0) {
+                inputDone_ = true;
+                return false;
+            }
+            op_ += got;
+            len -= unsigned(got);
         }
         return true;
     }

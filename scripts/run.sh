@@ -1,8 +1,40 @@
 #!/usr/bin/env bash
-# Builds the program and starts it.
+# Builds the program and shows its main job on the repository's own sources: a demo
+# project in a scratch settings folder backs up src/ twice (the running number makes
+# two archives), lists them, restores the newest into a scratch folder, compares the
+# result with the sources and prints the activity log. With arguments, runs
+# zipbackup-cli with them instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)"
-exec build/default/bin/zipbackup-cli "$@"
+cmake --build --preset default -j "${JOBS:-$(nproc)}"
+cli="$PWD/build/default/bin/zipbackup-cli"
+if (($#)); then
+  exec "$cli" "$@"
+fi
+
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/zipbackup-demo.XXXXXX")"
+settings="$scratch/settings"
+archives="$scratch/archives"
+restored="$scratch/restored"
+mkdir -p "$settings" "$archives"
+run() {
+  echo "\$ zipbackup-cli $*"
+  "$cli" --app-dir "$settings" "$@"
+  echo
+}
+
+run add-project Demo --include "$PWD/src/*.*" --save-folder "$archives" --comment "The program's own sources"
+run projects
+run backup Demo
+run backup Demo
+run archives Demo
+newest="$archives/Demo2.zip"
+run restore "$newest" "$restored"
+echo "\$ diff -r src <restored copy>"
+diff -r "$PWD/src" "$restored$PWD/src"
+echo "The restored copy of $newest equals src/."
+echo
+run log
+echo "Scratch folder (settings, archives, restored copy): $scratch"

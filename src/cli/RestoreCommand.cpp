@@ -28,7 +28,8 @@ zip::TUZOverwriteMode modeOf(const RestoreOptions& o) {
 }
 
 // The project the entry names: the one asked for, else the project whose save folder
-// holds the archive, else the project selected when the program last closed.
+// holds the archive (the one whose prefix begins the archive's name, when several
+// share the folder), else the project selected when the program last closed.
 std::string logProject(const store::ProjectStore& projects, const RestoreOptions& o, const std::string& archive,
                        std::ostream& err, bool& known) {
     known = true;
@@ -39,10 +40,23 @@ std::string logProject(const store::ProjectStore& projects, const RestoreOptions
     }
     const auto list = projects.readProjectList();
     const std::string folder = platform::extractFileDir(archive);
+    const std::string fileName = platform::extractFileName(archive);
+    std::string best;
+    std::size_t bestPrefix = 0;
+    bool found = false;
     for (const auto& name : list.names()) {
-        const std::string savePath = store::trimText(projects.loadProject(name).savePath);
-        if (!savePath.empty() && platform::samePath(savePath, folder)) return name;
+        const auto record = projects.loadProject(name);
+        const std::string savePath = store::trimText(record.savePath);
+        if (savePath.empty() || !platform::samePath(savePath, folder)) continue;
+        const std::string prefix = store::trimText(record.filenamePrefix);
+        const std::size_t match = fileName.rfind(prefix, 0) == 0 ? prefix.size() + 1 : 0;
+        if (!found || match > bestPrefix) {
+            best = name;
+            bestPrefix = match;
+            found = true;
+        }
     }
+    if (found) return best;
     const std::string last = projects.readLastProject();
     return list.contains(last) ? last : std::string();
 }

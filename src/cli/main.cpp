@@ -1,6 +1,7 @@
 // zipbackup-cli: the program's jobs from a terminal. It parses the command line and
 // hands over to the command that was named; each command reports its own errors on
 // stderr and sets the exit code.
+#include "cli/ArchiveCommands.h"
 #include "cli/Commands.h"
 #include "cli/ProjectCommands.h"
 
@@ -12,7 +13,6 @@ int main(int argc, char** argv) {
     zb::cli::GlobalOptions global;
     app.add_option("--app-dir", global.appDir, "Folder of project.ini and log.txt");
     int exitCode = 0;
-    (void)exitCode;
 
     // Subcommands register here, one line each.
     zb::cli::registerProjectsCommand(app, global, exitCode);
@@ -20,6 +20,9 @@ int main(int argc, char** argv) {
     zb::cli::registerLogCommand(app, global, exitCode);
     zb::cli::registerAddProjectCommand(app, global, exitCode);
     zb::cli::registerArchivesCommand(app, global, exitCode);
+    zb::cli::registerListCommand(app, global, exitCode);
+    zb::cli::registerTestCommand(app, global, exitCode);
+    zb::cli::registerUnzipCommand(app, global, exitCode);
 
     try {
         app.parse(argc, argv);

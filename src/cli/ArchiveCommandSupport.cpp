@@ -1,0 +1,68 @@
+// Shared pieces of the archive commands.
+#include "cli/ArchiveCommandSupport.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <ostream>
+
+#include "cli/PasswordPrompt.h"
+#include "cli/ProgressBar.h"
+
+namespace zb::cli {
+
+std::string dosDateTimeText(std::uint32_t dos) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", 1980 + (dos >> 25), (dos >> 21) & 0x0F,
+                  (dos >> 16) & 0x1F, (dos >> 11) & 0x1F, (dos >> 5) & 0x3F, (dos & 0x1F) * 2);
+    return buf;
+}
+
+std::string skipText(zip::TSkipReason reason, const std::string& detail) {
+    std::string text = zip::skipReasonText(reason);
+    if (!detail.empty()) text += " (" + detail + ")";
+    return text;
+}
+
+void setUpReader(zip::TZipReader& reader, const std::string& archive, bool rebuild) {
+    reader.SetZipName(archive);
+    reader.IncompleteZipMode = rebuild ? zip::izAssumeBad : zip::izAssumeNotAZip;
+}
+
+void attachPasswordPrompt(zip::TZipReader& reader, ArchiveIo& io, bool passwordGiven) {
+    if (passwordGiven || !io.interactive) return;
+    auto asked = std::make_shared<std::map<int, int>>();
+    reader.OnBadPassword = [&io, asked](zip::TZipReader& r, int index, std::string& password) {
+        if (++(*asked)[index] > 3) return;
+        if (io.progress) io.progress->clear();
+        const std::string name = r.Member(index).storedName();
+        const std::string prompt = (*asked)[index] == 1 ? "[" + r.ZipName() + "] " + name + " password: "
+                                                         : "password incorrect--reenter: ";
+        if (auto typed = promptPassword(io.in, io.err, prompt, true)) password = *typed;
+    };
+}
+
+namespace {
+std::atomic<zip::TZipReader*> interruptTarget{nullptr};
+using Handler = void (*)(int);
+Handler previousHandler = SIG_DFL;
+
+extern "C" void onInterrupt(int) {
+    if (zip::TZipReader* r = interruptTarget.load()) r->CancelRequested.store(true);
+    std::signal(SIGINT, SIG_DFL);
+}
+}  // namespace
+
+CancelOnInterrupt::CancelOnInterrupt(zip::TZipReader& reader) {
+    interruptTarget.store(&reader);
+    previousHandler = std::signal(SIGINT, onInterrupt);
+}
+
+CancelOnInterrupt::~CancelOnInterrupt() {
+    std::signal(SIGINT, previousHandler == SIG_ERR ? SIG_DFL : previousHandler);
+    interruptTarget.store(nullptr);
+}
+
+}  // namespace zb::cli

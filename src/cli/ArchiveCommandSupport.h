@@ -1,0 +1,41 @@
+// What the archive commands share: the reader set up for a command, texts for dates
+// and skipped members, the password prompt for encrypted members, and Ctrl-C turned
+// into the engine's cancel request.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cli/ArchiveCommands.h"
+#include "zip/TZipReader.h"
+
+namespace zb::cli {
+
+// "2020-06-15 12:30:00" from a DOS date/time.
+std::string dosDateTimeText(std::uint32_t dos);
+
+// "wrong password", "not supported (Unknown Compression Method (LZMA))", ...
+std::string skipText(zip::TSkipReason reason, const std::string& detail);
+
+// Opens the archive for a command: its name, the mode for an archive without an end
+// record (not an archive, or rebuilt from the local headers).
+void setUpReader(zip::TZipReader& reader, const std::string& archive, bool rebuild);
+
+// When no password was given on the command line, an encrypted member whose check
+// fails asks for one on the terminal (without echo), up to three times a member.
+void attachPasswordPrompt(zip::TZipReader& reader, ArchiveIo& io, bool passwordGiven);
+
+// While alive, the first Ctrl-C asks the reader to stop at the next block (the run then
+// ends with "User Aborted Operation"); a second one ends the program as usual.
+class CancelOnInterrupt {
+public:
+    explicit CancelOnInterrupt(zip::TZipReader& reader);
+    ~CancelOnInterrupt();
+    CancelOnInterrupt(const CancelOnInterrupt&) = delete;
+    CancelOnInterrupt& operator=(const CancelOnInterrupt&) = delete;
+};
+
+// Exit code of a command that was interrupted with Ctrl-C.
+inline constexpr int kExitInterrupted = 130;
+
+}  // namespace zb::cli

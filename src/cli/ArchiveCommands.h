@@ -1,0 +1,61 @@
+// The commands that read archives, in the habits of Info-ZIP's unzip: "list" shows
+// the members, "test" decodes every member and checks its CRC without writing
+// anything, "unzip" extracts. Each run function takes its streams, so tests drive the
+// commands without a process; the register functions add them to the command line.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace zb::cli {
+
+class ProgressBar;
+
+// Where a command reads answers and writes its output.
+struct ArchiveIo {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    bool interactive = false;          // questions and password prompts may be asked on `in`
+    ProgressBar* progress = nullptr;   // the terminal's progress bar, if any
+};
+
+struct ListOptions {
+    std::string archive;
+    bool rebuild = false;  // list a damaged archive from its local headers
+};
+
+struct TestOptions {
+    std::string archive;
+    std::vector<std::string> members;  // patterns; all members when empty
+    std::optional<std::string> password;
+    bool rebuild = false;
+    bool quiet = false;
+};
+
+struct UnzipOptions {
+    std::string archive;
+    std::vector<std::string> members;
+    std::string destDir = ".";
+    std::string overwrite = "prompt";  // prompt, always, never, newer, older
+    bool overwriteAlways = false;      // -o
+    bool overwriteNever = false;       // -n
+    bool junkPaths = false;            // -j: do not recreate folders
+    std::optional<std::string> password;
+    bool rebuild = false;
+    bool quiet = false;
+};
+
+int runListCommand(const ListOptions& options, ArchiveIo& io);
+int runTestCommand(const TestOptions& options, ArchiveIo& io);
+int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io);
+
+void registerListCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
+void registerTestCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
+void registerUnzipCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
+
+}  // namespace zb::cli

@@ -1,0 +1,71 @@
+// "list ARCHIVE": one line per member with its size, packed size, method, date, CRC-32
+// and whether it is encrypted, then the totals.
+#include <cstdio>
+#include <iostream>
+
+#include "cli/ArchiveCommandSupport.h"
+#include "cli/ArchiveCommands.h"
+#include "cli/CliSettings.h"
+#include "zip/MemberDecoder.h"
+#include "zip/ZipErrors.h"
+
+namespace zb::cli {
+
+namespace {
+std::string row(const std::string& length, const std::string& packed, const std::string& method,
+                const std::string& date, const std::string& crc, const std::string& enc, const std::string& name) {
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "%12s  %12s  %-9s  %-19s  %-8s  %-3s  ", length.c_str(), packed.c_str(),
+                  method.c_str(), date.c_str(), crc.c_str(), enc.c_str());
+    return buf + name;
+}
+}  // namespace
+
+int runListCommand(const ListOptions& options, ArchiveIo& io) {
+    try {
+        zip::TZipReader reader;
+        setUpReader(reader, options.archive, options.rebuild);
+        reader.ReadDirectory();
+        io.out << "Archive:  " << options.archive << '\n';
+        io.out << row("Length", "Packed", "Method", "Date       Time", "CRC-32", "Enc", "Name") << '\n';
+        io.out << row("------------", "------------", "---------", "-------------------", "--------", "---", "----")
+               << '\n';
+        std::uint64_t length = 0, packed = 0;
+        int files = 0;
+        for (int i = 0; i < reader.MemberCount(); ++i) {
+            const zip::TZipHeaderInfo& h = reader.Member(i);
+            char crc[16];
+            std::snprintf(crc, sizeof crc, "%08x", h.crc32);
+            io.out << row(std::to_string(h.uncompressedSize), std::to_string(h.compressedSize),
+                          zip::methodName(h.compressionMethod), dosDateTimeText(h.dosDateTime), crc,
+                          h.encrypted() ? "yes" : "", h.storedName())
+                   << '\n';
+            length += h.uncompressedSize;
+            packed += h.compressedSize;
+            if (!h.fileName().empty()) ++files;
+        }
+        io.out << row("------------", "------------", "", "", "", "", "-------") << '\n';
+        io.out << row(std::to_string(length), std::to_string(packed), "", "", "", "",
+                      std::to_string(files) + (files == 1 ? " file" : " files"))
+               << '\n';
+        const std::string comment = reader.ArchiveComment();
+        if (!comment.empty()) io.out << "Comment: " << comment << '\n';
+        return kExitOk;
+    } catch (const std::exception& e) {
+        io.err << "Error: " << options.archive << ": " << e.what() << '\n';
+        return kExitFailed;
+    }
+}
+
+void registerListCommand(CLI::App& app, const GlobalOptions&, ExitCode& exitCode) {
+    auto options = std::make_shared<ListOptions>();
+    auto* cmd = app.add_subcommand("list", "List the members of an archive");
+    cmd->add_option("archive", options->archive, "The ZIP archive")->required();
+    cmd->add_flag("--rebuild", options->rebuild, "Read a damaged archive from its local headers");
+    cmd->callback([options, &exitCode] {
+        ArchiveIo io{std::cin, std::cout, std::cerr};
+        exitCode = runListCommand(*options, io);
+    });
+}
+
+}  // namespace zb::cli

@@ -20,7 +20,7 @@ archives="$scratch/archives"
 restored="$scratch/restored"
 mkdir -p "$settings" "$archives"
 run() {
-  echo "\$ zipbackup-cli $*"
+  echo "\$ zipbackup-cli $(printf "%q " "$@")"
   "$cli" --app-dir "$settings" "$@"
   echo
 }

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
 
     // Subcommands register here, one line each.
     zb::cli::registerProjectsCommand(app, global, exitCode);
+    zb::cli::registerBackupCommand(app, global, exitCode);
     zb::cli::registerRestoreCommand(app, global, exitCode);
     zb::cli::registerLogCommand(app, global, exitCode);
     zb::cli::registerAddProjectCommand(app, global, exitCode);

@@ -141,7 +141,7 @@ private:
         r_.lastSkipDetail_.clear();
         const bool isFolder = h.fileName().empty();
         const std::string stored = h.storedName();
-        TStream& archive = *r_.archive_;
+        TStream& archive = r_.memberStream();
 
         // A record without a name (damaged) would pass for a folder entry and its data
         // would vanish without a word.
@@ -157,7 +157,10 @@ private:
 
         std::uint64_t dataStart = 0;
         if (!isFolder) {
-            if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) {
+            if (r_.splitSet_) {
+                // Offsets count from the start of the member's own part.
+                r_.selectMemberPart(h.diskNumberStart);
+            } else if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) {
                 r_.lastSkipDetail_ = "member stands in another part of a split archive";
                 return skip(skipUnsupported, stored, index, h);
             }

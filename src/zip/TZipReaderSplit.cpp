@@ -65,10 +65,7 @@ std::string TZipReader::partPath(std::uint32_t disk) {
             name = splitPartFileName(zipName_, int(disk) + 1);
         }
         if (name.empty()) throw EUserCanceled(msg::kCanceledNewDisk);
-        if (isRegularFile(name)) {
-            currentPart_ = int(disk);
-            return name;
-        }
+        if (isRegularFile(name)) return name;
         if (!OnGetNextDisk || (attempt > 0 && name == previous)) throw EUserCanceled(msg::kCanceledNewDisk);
         previous = name;
     }

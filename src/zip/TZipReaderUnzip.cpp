@@ -68,7 +68,8 @@ public:
         // refused before anything is written.
         const std::uint64_t archiveSize = std::uint64_t(r_.archive_->size());
         if (auto overlap = findOverlappingMembers(*r_.members_, [&](const TZipHeaderInfo& h) {
-                if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;  // cannot be looked at
+                // In a set, each part is checked by offsets alone (the open file is only one part).
+                if (r_.splitSet_ || h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;
                 return memberStretchEnd(h) <= archiveSize && localSignatureAt(h, archiveSize);
             }))
             throw EBadZipFile(overlapMessage(*overlap));

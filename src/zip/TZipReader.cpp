@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/Ui.h"
 #include "zip/DosDateTime.h"
+#include "zip/SplitSetStream.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::zip {
@@ -197,7 +198,9 @@ void TZipReader::openArchive() {
 }
 
 void TZipReader::CloseArchive() {
-    if (!KeepZipOpen) archive_.reset();
+    if (KeepZipOpen) return;
+    archive_.reset();
+    split_.reset();
 }
 
 void TZipReader::ClearArchive() {
@@ -210,6 +213,9 @@ void TZipReader::ClearArchive() {
     directoryChanged_ = false;
     archiveCommentLoaded_ = false;
     currentPart_ = 0;
+    split_.reset();
+    splitSet_ = false;
+    openPartNumber_ = -1;
 }
 
 void TZipReader::processMessagesAndCancel() {

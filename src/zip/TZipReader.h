@@ -29,6 +29,8 @@ class Ui;
 
 namespace zb::zip {
 
+class SplitSetStream;
+
 class TZipReader {
 public:
     static constexpr int kThisVersion = 222;
@@ -145,6 +147,18 @@ protected:
     // Takes the archive comment from the file when it is not loaded yet.
     void loadArchiveComment();
 
+    // Split sets (TZipReaderSplit.cpp). The directory of a set whose end record stands
+    // in the open part; the directory from the ".zfc" side file when the open file has
+    // no end record (false when there is none); the path of a part, asked of
+    // OnGetNextDisk (or the own handler: numbered files); the stream members are read
+    // through.
+    void readSplitDirectory();
+    bool readZipInfoFile();
+    std::string partPath(std::uint32_t disk);
+    TStream& memberStream();
+    void selectMemberPart(std::uint32_t disk);
+    bool IsSplitSet() const { return splitSet_; }
+
     // The archive.
     std::string zipName_;
     std::unique_ptr<TLFNFileStream> archive_;
@@ -162,6 +176,9 @@ protected:
     };
     std::optional<FileStamp> stamp_;
     int currentPart_ = 0;
+    bool splitSet_ = false;
+    std::int64_t openPartNumber_ = -1;  // the part ZipName names, when known
+    std::unique_ptr<SplitSetStream> split_;
 
     // The run.
     ZipCrypto cipher_;

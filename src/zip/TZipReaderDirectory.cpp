@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/Paths.h"
+#include "zip/SplitSetStream.h"
 #include "zip/TZipReader.h"
 #include "zip/ZipBytes.h"
 #include "zip/ZipErrors.h"
@@ -106,9 +107,17 @@ void TZipReader::readDirectoryOnce() {
     archiveCommentLoaded_ = false;
     directoryChanged_ = false;
     currentPart_ = 0;
+    split_.reset();
+    splitSet_ = false;
+    openPartNumber_ = -1;
 
     std::int64_t rebuildEnd = 0;
     if (!endCentral_.find(*archive_)) {
+        if (readZipInfoFile()) {
+            buildView();
+            loaded_ = true;
+            return;
+        }
         TIncompleteZipMode mode = IncompleteZipMode;
         if (OnInCompleteZip) OnInCompleteZip(*this, mode);
         if (mode == izAssumeNotAZip) throw ENotAZipFile();
@@ -119,9 +128,7 @@ void TZipReader::readDirectoryOnce() {
         }
         readCentralRecords(std::uint64_t(rebuildEnd), ~0ull, true, 0);
     } else if (endCentral_.thisDisk != 0 || endCentral_.centralStartDisk != 0) {
-        // A part of a split set: reading those needs the set's other parts.
-        ClearArchive();
-        throw EBadZipFile();
+        readSplitDirectory();
     } else if (endCentral_.totalEntries != 0 || endCentral_.centralSize != 0) {
         // Data in front of the archive (a self-extracting stub) moves every offset by
         // the same amount; the records themselves tell where the directory ends.

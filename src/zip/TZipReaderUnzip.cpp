@@ -68,7 +68,8 @@ public:
         // refused before anything is written.
         const std::uint64_t archiveSize = std::uint64_t(r_.archive_->size());
         if (auto overlap = findOverlappingMembers(*r_.members_, [&](const TZipHeaderInfo& h) {
-                if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;  // cannot be looked at
+                // In a set, each part is checked by offsets alone (the open file is only one part).
+                if (r_.splitSet_ || h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;
                 return memberStretchEnd(h) <= archiveSize && localSignatureAt(h, archiveSize);
             }))
             throw EBadZipFile(overlapMessage(*overlap));
@@ -141,7 +142,7 @@ private:
         r_.lastSkipDetail_.clear();
         const bool isFolder = h.fileName().empty();
         const std::string stored = h.storedName();
-        TStream& archive = *r_.archive_;
+        TStream& archive = r_.memberStream();
 
         // A record without a name (damaged) would pass for a folder entry and its data
         // would vanish without a word.
@@ -157,7 +158,10 @@ private:
 
         std::uint64_t dataStart = 0;
         if (!isFolder) {
-            if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) {
+            if (r_.splitSet_) {
+                // Offsets count from the start of the member's own part.
+                r_.selectMemberPart(h.diskNumberStart);
+            } else if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) {
                 r_.lastSkipDetail_ = "member stands in another part of a split archive";
                 return skip(skipUnsupported, stored, index, h);
             }

@@ -103,7 +103,8 @@ bool TZipWriter::commentRunWanted() {
 
 void TZipWriter::adoptWrittenArchive(bool keepCommentMark, const std::string& comment) {
     ClearArchive();
-    ReadDirectory();
+    // A split set is read from its last part, which ZipName does not name.
+    if (multiZipInfo_.MultiMode == mmNone) ReadDirectory();
     endCentral_.setComment(comment);
     endCentral_.modified = keepCommentMark ? 1 : 0;
     archiveCommentLoaded_ = true;
@@ -154,7 +155,8 @@ int TZipWriter::Zip() {
         }
         run.writeDirectory();
         run.finishOutput();
-        if (run.updating) run.replaceArchive();
+        if (run.split) run.layOntoParts();
+        else if (run.updating) run.replaceArchive();
     } catch (...) {
         run.discardTarget();
         restore();

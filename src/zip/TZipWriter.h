@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "zip/MultiZipInfo.h"
 #include "zip/PathSkipReason.h"
 #include "zip/TEndCentral.h"
 #include "zip/TZipHeaderInfo.h"
@@ -23,20 +24,6 @@ namespace zb::zip {
 enum TUpdateAction {
     upReplacing = 0,  // the member is about to be replaced by the newer file
     upKeeping = 1,    // the member is kept: the file is not newer
-};
-
-enum TMultiMode { mmNone = 0, mmSpan = 1, mmBlocks = 2 };
-
-// Settings of split archives (written by a later part of the engine; single-file
-// archives ignore them).
-struct TMultiZipInfo {
-    std::int64_t BlockSize = 1457600;
-    std::int64_t FirstBlockSize = 1457600;
-    std::int64_t SaveOnFirstDisk = 0;
-    bool SaveZipInfoOnFirstDisk = false;
-    TMultiMode MultiMode = mmNone;
-    bool CheckDiskLabels = true;
-    bool WriteDiskLabels = true;
 };
 
 class TZipWriter : public TZipReader {

@@ -72,7 +72,9 @@ TZipWriter::Run::Run(TZipWriter& writer) : w(writer) {
     zipName = writer.ZipName();
     archivePath = resolveArchive(zipName);
     std::error_code ec;
-    updating = fs::exists(archivePath, ec);
+    // A split set is always written anew (its parts replace any of the same names).
+    split = writer.multiZipInfo_.MultiMode != mmNone;
+    updating = !split && fs::exists(archivePath, ec);
     nameOptions.storePaths = writer.storePaths_;
     nameOptions.relativePaths = writer.relativePaths_;
     nameOptions.storeVolumes = writer.storeVolumes_;
@@ -152,7 +154,7 @@ void TZipWriter::Run::readOldArchive() {
 }
 
 void TZipWriter::Run::openOutput() {
-    if (updating) {
+    if (updating || split) {
         // Beside the archive, so that putting it in place is one rename.
         fs::path folder = archivePath.parent_path();
         if (folder.empty()) folder = ".";
@@ -164,7 +166,7 @@ void TZipWriter::Run::openOutput() {
             throw ENotEnoughRoom();
         }
         // The comment the archive has, or the one the user gave it meanwhile.
-        comment = w.ArchiveComment();
+        if (updating || commentWasModified) comment = w.ArchiveComment();
     } else {
         target = archivePath;
         if (commentWasModified) comment = w.ArchiveComment();

@@ -27,6 +27,7 @@ struct TZipWriter::Run {
     std::string zipName;               // the archive as named
     std::filesystem::path archivePath; // the file it names (a link's target)
     bool updating = false;
+    bool split = false;                // a split set: written whole, then laid onto its parts
     std::filesystem::path target;      // the archive itself, or the temporary file
     std::unique_ptr<TZipOutputFile> out;
     std::unique_ptr<Deflater> deflater;
@@ -56,6 +57,8 @@ struct TZipWriter::Run {
     void writeDirectory();
     void finishOutput();
     void replaceArchive();
+    // Lays the finished archive onto the parts of a split set (ZipWriterSplit.cpp).
+    void layOntoParts();
     void disposePass();
     void discardTarget();
 

@@ -16,6 +16,14 @@ public:
     // Copies up to `size` compressed bytes into `buffer`; returns how many, 0 once the
     // member's compressed data is used up.
     virtual std::size_t read(std::uint8_t* buffer, std::size_t size) = 0;
+    // An input that already holds all of the remaining compressed bytes in memory, and
+    // keeps them there unchanged until the decoder returns, may hand them over here
+    // instead of copying them through read(): it returns their address and count and
+    // counts them as read. Others return nullptr (the default), and read() is used.
+    virtual const std::uint8_t* takeAll(std::size_t& size) {
+        size = 0;
+        return nullptr;
+    }
 };
 
 class DecodeOutput {

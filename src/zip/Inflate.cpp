@@ -11,6 +11,11 @@
 // - Output goes into one large window that keeps the last 32 KiB as history. Matches
 //   are copied in 8- or 16-byte pieces (the window has slack for the overshoot), and the
 //   window is handed to the output side in large pieces.
+// - Stored data is copied once: straight from the input side into the window. When the
+//   input side holds the whole compressed member in memory, the decoder reads it in
+//   place, and stored blocks go from there to the output side without entering the
+//   window at all; only the last 32 KiB of them are copied in as history, and only when
+//   a later Huffman block may refer back to them.
 // - Malformed data never leads a read outside a table or the window: every table slot
 //   is filled (unused slots mark an error), distances are checked against the bytes
 //   produced so far, and when the compressed data runs out the bit buffer is padded with
@@ -22,6 +27,7 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace zb::zip {
 namespace {
@@ -230,17 +236,27 @@ constexpr std::size_t kOutMargin = 320;
 // Input the fast loop needs ahead of the read position: two eight-byte refills.
 constexpr std::ptrdiff_t kInMargin = 16;
 constexpr std::size_t kMaxInBuffer = 64 * 1024;
+// What is read after a stored block: enough for the next block's header and the fast
+// loop's margin.
+constexpr std::size_t kStoredLookahead = 64;
 
 enum Step { kGoOn = 0, kBlockEnd = 1, kFailed = -1 };
 
 class Inflater {
 public:
     Inflater(DecodeInput& in, DecodeOutput& out, const DecodeParams& p) : in_(in), out_(out) {
-        inCap_ = kMaxInBuffer;
-        if (p.compressedSize > 0 && p.compressedSize < kMaxInBuffer)
-            inCap_ = std::max<std::size_t>(std::size_t(p.compressedSize) + 64, 256);
-        inBuf_ = std::make_unique_for_overwrite<std::uint8_t[]>(inCap_);
-        ip_ = ipEnd_ = inBuf_.get();
+        std::size_t whole = 0;
+        if (const std::uint8_t* data = in_.takeAll(whole)) {
+            ip_ = data;
+            ipEnd_ = data + whole;
+            inputDone_ = inPlace_ = true;
+        } else {
+            inCap_ = kMaxInBuffer;
+            if (p.compressedSize > 0 && p.compressedSize < kMaxInBuffer)
+                inCap_ = std::max<std::size_t>(std::size_t(p.compressedSize) + 64, 256);
+            inBuf_ = std::make_unique_for_overwrite<std::uint8_t[]>(inCap_);
+            ip_ = ipEnd_ = inBuf_.get();
+        }
 
         // A member known to be small gets a window just large enough to hold all of it.
         std::size_t cap = kHistory + kDefaultChunk;
@@ -275,14 +291,20 @@ public:
 
 private:
     // ---- Input -------------------------------------------------------------------------
+    // Tops the input buffer up. Right after a stored block only a few bytes are read:
+    // if the next block is stored too, its bytes then go from the input side straight
+    // into the window instead of through this buffer (stored data is copied once, not
+    // twice); a Huffman block fills the buffer in full on its first top-up.
     void fillInput() {
         const std::size_t keep = std::size_t(ipEnd_ - ip_);
         std::uint8_t* base = inBuf_.get();
         std::memmove(base, ip_, keep);
         ip_ = base;
         std::uint8_t* end = base + keep;
-        while (!inputDone_ && end < base + inCap_) {
-            const std::size_t got = in_.read(end, std::size_t(base + inCap_ - end));
+        std::uint8_t* const want = afterStored_ ? std::min(base + inCap_, base + kStoredLookahead) : base + inCap_;
+        afterStored_ = false;
+        while (!inputDone_ && end < want) {
+            const std::size_t got = in_.read(end, std::size_t(want - end));
             if (got == 0)
                 inputDone_ = true;
             else
@@ -353,6 +375,42 @@ private:
         }
     }
 
+    // Hands on the bytes decoded into the window and not yet written.
+    void flushPending() {
+        if (op_ > flushFrom_) out_.write(flushFrom_, std::size_t(op_ - flushFrom_));
+        flushFrom_ = op_;
+    }
+
+    // Stored bytes written straight from the input's memory: remembered (only as many
+    // pieces as cover the last 32 KiB) instead of being copied into the window.
+    void deferHistory(const std::uint8_t* data, std::size_t size) {
+        if (size == 0) return;
+        deferred_.push_back({data, size});
+        deferredTotal_ += size;
+        while (deferredTotal_ - deferred_.front().size >= kHistory) {
+            deferredTotal_ -= deferred_.front().size;
+            deferred_.erase(deferred_.begin());
+        }
+    }
+
+    // Copies the remembered stored bytes into the window as history (already written),
+    // before anything else goes into the window.
+    void materializeHistory() {
+        if (deferred_.empty()) return;
+        std::size_t skip = deferredTotal_ > kHistory ? deferredTotal_ - kHistory : 0;
+        const std::size_t keep = deferredTotal_ - skip;
+        if (op_ + keep > opFastEnd_) flushWindow();  // nothing is pending: this only slides
+        for (const Piece& piece : deferred_) {
+            const std::size_t from = std::min(skip, piece.size);
+            skip -= from;
+            std::memcpy(op_, piece.data + from, piece.size - from);
+            op_ += piece.size - from;
+        }
+        flushFrom_ = op_;
+        deferred_.clear();
+        deferredTotal_ = 0;
+    }
+
     static inline std::uint8_t* copyMatch(std::uint8_t* op, std::size_t dist, unsigned len) {
         const std::uint8_t* src = op - dist;
         std::uint8_t* const end = op + len;
@@ -394,12 +452,30 @@ private:
         unsigned len = take(16);
         const unsigned nlen = take(16);
         if (padBits_ > bitsleft_ || (len ^ nlen) != 0xffff) return false;
+        if (inPlace_ && padBits_ == 0) {
+            // The whole bytes left in the bit buffer are the ones just before ip_: step
+            // back over them, and the block's bytes lie at ip_ in the input's memory.
+            ip_ -= bitsleft_ >> 3;
+            bitbuf_ = 0;
+            bitsleft_ = 0;
+            if (len <= std::size_t(ipEnd_ - ip_)) {
+                flushPending();
+                if (len > 0) out_.write(ip_, len);
+                deferHistory(ip_, len);
+                ip_ += len;
+                afterStored_ = true;
+                return true;
+            }
+            // The data ends inside the block: copied below as far as it goes.
+        }
+        materializeHistory();
         while (len > 0 && bitsleft_ >= 8) {
             if (op_ > opFastEnd_) flushWindow();
             *op_++ = std::uint8_t(take(8));
             --len;
         }
         if (padBits_ > bitsleft_) return false;
+        afterStored_ = true;
         if (len == 0) return true;
         bitbuf_ = 0;  // empty now; drop the look-ahead copies of the bytes read directly below
         while (len > 0) {
@@ -484,6 +560,7 @@ private:
     }
 
     bool huffmanBlock(const std::uint32_t* lt, unsigned litBits, const std::uint32_t* dt, unsigned distBits) {
+        materializeHistory();
         for (;;) {
             if (op_ > opFastEnd_) flushWindow();
             if (ipEnd_ - ip_ < kInMargin && !inputDone_) fillInput();
@@ -640,6 +717,15 @@ private:
     const std::uint8_t* ip_ = nullptr;
     const std::uint8_t* ipEnd_ = nullptr;
     bool inputDone_ = false;
+    bool afterStored_ = false;  // the next top-up reads only kStoredLookahead bytes
+    bool inPlace_ = false;      // ip_ points into the input side's own memory
+
+    struct Piece {
+        const std::uint8_t* data;
+        std::size_t size;
+    };
+    std::vector<Piece> deferred_;  // stored bytes written but not yet in the window
+    std::size_t deferredTotal_ = 0;
     std::uint64_t bitbuf_ = 0;
     unsigned bitsleft_ = 0;
     unsigned padBits_ = 0;

@@ -49,6 +49,27 @@ private:
     std::size_t calls_ = 0;
 };
 
+// Holds the whole compressed member in memory and lends it to the decoder in place,
+// as an archive already in memory does; nothing is copied through read().
+class InPlaceInput : public zip::DecodeInput {
+public:
+    explicit InPlaceInput(const Bytes& data) : data_(data) {}
+    std::size_t read(std::uint8_t*, std::size_t) override {
+        ++reads;
+        return 0;  // everything was handed over by takeAll
+    }
+    const std::uint8_t* takeAll(std::size_t& size) override {
+        ++taken;
+        size = data_.size();
+        return data_.data();
+    }
+    int taken = 0;
+    int reads = 0;
+
+private:
+    const Bytes& data_;
+};
+
 // Collects the decoded bytes; optionally throws once more than `limit` arrive, as the
 // output side does for a member longer than its stated size.
 class VectorOutput : public zip::DecodeOutput {

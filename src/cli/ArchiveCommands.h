@@ -1,7 +1,8 @@
-// The commands that read archives, in the habits of Info-ZIP's unzip: "list" shows
-// the members, "test" decodes every member and checks its CRC without writing
-// anything, "unzip" extracts. Each run function takes its streams, so tests drive the
-// commands without a process; the register functions add them to the command line.
+// The archive commands, in the habits of Info-ZIP's unzip and zip: "list" shows the
+// members, "test" decodes every member and checks its CRC without writing anything,
+// "unzip" extracts, "zip" packs files into a new or an existing archive. Each run
+// function takes its streams, so tests drive the commands without a process; the
+// register functions add them to the command line.
 #pragma once
 
 #include <iosfwd>
@@ -50,12 +51,32 @@ struct UnzipOptions {
     bool quiet = false;
 };
 
+struct ZipOptions {
+    std::string archive;
+    std::vector<std::string> specs;  // include lines: file, folder, folder/mask, |/> prefix
+    bool recurse = false;            // -r
+    bool storePaths = false;         // -p
+    std::string root;                // --root: names relative to this folder
+    int level = 6;                   // -0 .. -9, --level
+    std::optional<std::string> password;  // -P
+    bool promptPassword = false;          // -e: asked twice on the terminal
+    std::vector<std::string> exclude;     // -x
+    std::vector<std::string> noCompress;  // -n
+    std::optional<std::string> comment;   // --comment
+    bool update = false;   // -u (also what happens without -f or --replace)
+    bool freshen = false;  // -f
+    bool replace = false;  // --replace
+    bool quiet = false;
+};
+
 int runListCommand(const ListOptions& options, ArchiveIo& io);
 int runTestCommand(const TestOptions& options, ArchiveIo& io);
 int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io);
+int runZipCommand(const ZipOptions& options, ArchiveIo& io);
 
 void registerListCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
 void registerTestCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
 void registerUnzipCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
+void registerZipCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
 
 }  // namespace zb::cli

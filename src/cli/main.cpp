@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     zb::cli::registerListCommand(app, global, exitCode);
     zb::cli::registerTestCommand(app, global, exitCode);
     zb::cli::registerUnzipCommand(app, global, exitCode);
+    zb::cli::registerZipCommand(app, global, exitCode);
 
     try {
         app.parse(argc, argv);

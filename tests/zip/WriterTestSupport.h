@@ -3,6 +3,7 @@
 // refuse, or under a file-size limit), and calling peer tools.
 #pragma once
 
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,7 +31,7 @@ inline int runInChild(const std::function<int()>& body, bool asNobody, std::uint
             if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(90);
         }
         if (asNobody && geteuid() == 0) {
-            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(91);
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(91);
         }
         int rc = 92;
         try {

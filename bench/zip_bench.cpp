@@ -1,8 +1,9 @@
 // Packing speed and archive size of `zipbackup-cli zip` against Info-ZIP's zip on the
 // two shared benchmark trees (a mixed corpus of about 106 MB and 20,000 small files),
 // at levels 1 and 6. Both tools store the same relative paths and no folder entries or
-// extra fields, and they run interleaved, round after round, so that the noise of a
-// shared machine hits both alike; the medians and their ratios are reported.
+// extra fields (checked: both archives list the same names), and they run interleaved,
+// round after round, so that the noise of a shared machine hits both alike; the
+// medians and their ratios are reported.
 //
 // Data: $ZB_BENCH_DIR/corpus and $ZB_BENCH_DIR/smallfiles (default ZB_BENCH_DIR
 // /tmp/zb-bench-data), built on first use with the generators in $ZB_BENCH_SCRIPTS
@@ -56,6 +57,19 @@ bool ensureTree(const fs::path& dir, const fs::path& script) {
     std::fflush(stdout);
     const std::string cmd = "bash '" + script.string() + "' '" + dir.string() + "' >/dev/null";
     return std::system(cmd.c_str()) == 0;
+}
+
+// The sorted member names of an archive, as Info-ZIP's unzip lists them.
+std::string sortedNames(const fs::path& zip) {
+    std::string names;
+    const std::string cmd = "unzip -Z1 '" + zip.string() + "' | LC_ALL=C sort";
+    if (std::FILE* pipe = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) names.append(buf, n);
+        pclose(pipe);
+    }
+    return names;
 }
 
 double median(std::vector<double> v) {
@@ -120,6 +134,14 @@ int main(int, char** argv) {
                             std::all_of(peer.begin(), peer.end(), [](double t) { return t >= 0; });
             if (!ok) {
                 std::fprintf(stderr, "zip_bench: a run failed for %s level %d\n", tree.name.c_str(), level);
+                allOk = false;
+                continue;
+            }
+            // Only archives of the same members under the same names compare.
+            const std::string ourNames = sortedNames(ourZip);
+            if (ourNames.empty() || ourNames != sortedNames(peerZip)) {
+                std::fprintf(stderr, "zip_bench: the archives of %s level %d hold different names\n",
+                             tree.name.c_str(), level);
                 allOk = false;
                 continue;
             }

@@ -4,6 +4,7 @@
 // must give back the same bytes under the same names.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 
 #include "WriterTestSupport.h"
@@ -170,6 +171,36 @@ TEST_F(WriterPeerTest, ArchiveAndMemberCommentsAndAnEmptyArchive) {
     EXPECT_EQ(zb::test::pythonTest(empty).status, 0);
     EXPECT_EQ(zb::test::sevenZipTest(empty).status, 0);
     EXPECT_EQ(zb::test::bsdtarList(empty).status, 0);
+}
+
+TEST_F(WriterPeerTest, AnUpdatePassWithAPasswordReadsBackInEveryPeer) {
+    for (int level : {0, 6}) {
+        SCOPED_TRACE(level);
+        const std::string name = "upd" + std::to_string(level);
+        const fs::path zip = zipTree(name, level, "pass word!", true);
+        // A newer report replaces its member in place, a new file is added; the
+        // other members are copied, still encrypted, from the old archive.
+        const std::string report = "rewritten report\n" + std::string(5000, 'r');
+        dir.write("src/docs/report.txt", report);
+        const auto later = fs::file_time_type::clock::now() + std::chrono::hours(1);
+        fs::last_write_time(dir / "src/docs/report.txt", later);
+        dir.write("src/docs/added.txt", "added later");
+        TZipWriter w;
+        w.SetZipName(zip.string());
+        w.SetPackLevel(level);
+        w.Password = "pass word!";
+        w.SetRelativePaths(true);
+        w.SetRootDir(src);
+        w.FilesList = {src + "docs/report.txt", src + "docs/added.txt"};
+        EXPECT_EQ(w.Zip(), 2);
+        Tree expect = expected(true);
+        expect["docs/report.txt"] = report;
+        expect["docs/added.txt"] = "added later";
+        expectPeersAgree(zip, expect, "pass word!");
+        // Restore the source tree for the next level.
+        fs::remove(dir / "src/docs/added.txt");
+        for (const auto& [file, content] : files) dir.write("src/" + file, content);
+    }
 }
 
 TEST_F(WriterPeerTest, NamesInSeveralScriptsKeepEveryCharacter) {

@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "zip/FileFaults.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::zip {
@@ -51,6 +53,19 @@ TFileStream::~TFileStream() {
 }
 
 std::size_t TFileStream::read(void* buffer, std::size_t size) {
+    if (FileFaults* faults = fileFaults()) {
+        // The plan is asked about the bytes the file still holds, so it counts what a
+        // device would deliver, not the read-ahead asked past the end.
+        struct stat st {};
+        const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+        std::size_t wanted = size;
+        if (at >= 0 && ::fstat(fd_, &st) == 0) {
+            const std::uint64_t left = st.st_size > at ? std::uint64_t(st.st_size - at) : 0;
+            wanted = std::size_t(std::min<std::uint64_t>(size, left));
+        }
+        const std::size_t allowed = faults->allowRead(path_, wanted);
+        if (allowed < wanted) size = allowed;
+    }
     auto p = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     while (done < size) {
@@ -63,6 +78,7 @@ std::size_t TFileStream::read(void* buffer, std::size_t size) {
 }
 
 std::size_t TFileStream::write(const void* buffer, std::size_t size) {
+    if (FileFaults* faults = fileFaults()) size = std::min(size, faults->allowWrite(path_, size));
     auto p = static_cast<const std::uint8_t*>(buffer);
     std::size_t done = 0;
     while (done < size) {

@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
+#include "zip/FileFaults.h"
 
 namespace zb::zip {
 
@@ -33,6 +35,7 @@ std::unique_ptr<TZipInputFile> TZipInputFile::open(const std::filesystem::path& 
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     std::unique_ptr<TZipInputFile> file(new TZipInputFile());
+    file->path_ = path;
     file->fd_ = fd;
     file->size_ = std::uint64_t(st.st_size);
     file->dosTime_ = platform::fileTimeToDos(platform::FileTime{st.st_mtim.tv_sec, std::int32_t(st.st_mtim.tv_nsec)});
@@ -50,6 +53,13 @@ TZipInputFile::~TZipInputFile() {
 std::size_t TZipInputFile::read(void* buffer, std::size_t size) {
     if (read_ >= size_) return 0;
     if (size > size_ - read_) size = std::size_t(size_ - read_);
+    // A test's fault plan may let the device fail part-way through this read.
+    bool failAfter = false;
+    if (FileFaults* faults = fileFaults()) {
+        const std::size_t allowed = std::min(size, faults->allowRead(path_, size));
+        failAfter = allowed < size;
+        size = allowed;
+    }
     auto out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
@@ -63,6 +73,7 @@ std::size_t TZipInputFile::read(void* buffer, std::size_t size) {
         done += std::size_t(n);
     }
     read_ += done;
+    if (failAfter) throw TSourceReadError("read error");
     return done;
 }
 

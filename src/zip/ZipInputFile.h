@@ -44,6 +44,7 @@ public:
 
 private:
     TZipInputFile() = default;
+    std::filesystem::path path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
     std::uint64_t read_ = 0;

@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "zip/FileFaults.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::zip {
@@ -16,7 +18,13 @@ namespace {
 
 constexpr std::size_t kOutputBufferSize = 256 * 1024;
 
-void writeAllAt(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset) {
+void writeAllAt(const std::filesystem::path& path, int fd, const std::uint8_t* data, std::size_t size,
+                std::uint64_t offset) {
+    // A test's fault plan may let only part of the write through, as a full disk does.
+    std::size_t allowed = size;
+    if (FileFaults* faults = fileFaults()) allowed = std::min(size, faults->allowWrite(path, size));
+    const bool cut = allowed < size;
+    size = allowed;
     while (size > 0) {
         const ssize_t n = ::pwrite(fd, data, size, off_t(offset));
         if (n < 0 && errno == EINTR) continue;
@@ -25,6 +33,7 @@ void writeAllAt(int fd, const std::uint8_t* data, std::size_t size, std::uint64_
         size -= std::size_t(n);
         offset += std::uint64_t(n);
     }
+    if (cut) throw ENotEnoughRoom();
 }
 
 }  // namespace
@@ -41,7 +50,7 @@ void TZipOutputFile::flushBuffer() {
     if (buffered_ == 0) return;
     const std::size_t n = buffered_;
     buffered_ = 0;  // a failed flush leaves nothing behind to write again
-    writeAllAt(fd_, buffer_.data(), n, position_ - n);
+    writeAllAt(path_, fd_, buffer_.data(), n, position_ - n);
 }
 
 void TZipOutputFile::write(const void* data, std::size_t size) {
@@ -50,7 +59,7 @@ void TZipOutputFile::write(const void* data, std::size_t size) {
     if (buffered_ + size > buffer_.size()) {
         flushBuffer();
         if (size >= buffer_.size()) {
-            writeAllAt(fd_, in, size, position_);
+            writeAllAt(path_, fd_, in, size, position_);
             position_ += size;
             return;
         }
@@ -71,7 +80,7 @@ void TZipOutputFile::rewrite(std::uint64_t offset, const void* data, std::size_t
         if (offset >= bufferStart) return;
         size = std::size_t(bufferStart - offset);
     }
-    writeAllAt(fd_, in, size, offset);
+    writeAllAt(path_, fd_, in, size, offset);
 }
 
 void TZipOutputFile::truncate(std::uint64_t offset) {

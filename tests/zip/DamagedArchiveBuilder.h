@@ -15,6 +15,8 @@
 #include <zlib.h>
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <map>
 #include <optional>
 #include <set>
@@ -24,6 +26,7 @@
 #include "WriterTestSupport.h"
 #include "support/TempDir.h"
 #include "zip/Crc32.h"
+#include "zip/FileFaults.h"
 #include "zip/TZipReader.h"
 #include "zip/ZipBytes.h"
 #include "zip/ZipCrypto.h"
@@ -303,9 +306,15 @@ constexpr long kQuarantineMiB = 0;
 
 // Extracts `bytes` and checks every promise a damaged archive must not break. Failures
 // are reported with `what` (the damage done) through gtest.
+// `faults`, when given, is called right before the extraction with the archive's path
+// and the destination; what it returns (a fault plan) is in force until the run ends.
+using FaultsFactory =
+    std::function<std::unique_ptr<zip::FileFaults>(const fs::path& archive, const fs::path& dest)>;
+
 inline DamagedOutcome extractDamaged(const std::string& bytes, const std::vector<SourceMember>& originals,
                                      const std::string& what,
-                                     zip::TIncompleteZipMode mode = zip::izAssumeBad) {
+                                     zip::TIncompleteZipMode mode = zip::izAssumeBad,
+                                     const FaultsFactory& faults = {}) {
     DamagedOutcome o;
     TempDir tmp;
     const fs::path dest = tmp / "dest";
@@ -334,13 +343,17 @@ inline DamagedOutcome extractDamaged(const std::string& bytes, const std::vector
     reader.OnEndUnZip = [&](zip::TZipReader&, int index, const std::string& target) {
         reported[fs::path(target).lexically_normal().string()] = index;
     };
+    std::unique_ptr<zip::FileFaults> plan = faults ? faults(archive, dest) : nullptr;
     try {
         o.count = reader.UnZip();
+        plan.reset();
     } catch (const zip::EZipError& e) {
+        plan.reset();
         o.refused = true;
         o.error = e.what();
         EXPECT_FALSE(o.error.empty()) << what << ": an engine error without a message";
     } catch (const std::exception& e) {
+        plan.reset();
         ADD_FAILURE() << what << ": raised something that is not an engine error: " << e.what();
         o.refused = true;
     }

@@ -3,11 +3,11 @@
 # for a bounded time on its seed corpus, with the record dictionary for the targets that
 # read archives. A crash, a leak, a hang or a broken property fails the script, with the
 # reproducer left in build/fuzz/findings/<target>/.
-#   scripts/fuzz.sh               every target, FUZZ_SECONDS (default 30) each
+#   scripts/fuzz.sh               every target, FUZZ_SECONDS (default 25) each
 #   scripts/fuzz.sh inflate 300   one target for 300 seconds
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds="${FUZZ_SECONDS:-30}"
+seconds="${FUZZ_SECONDS:-25}"
 only="${1:-}"
 [ -n "${2:-}" ] && seconds="$2"
 

@@ -8,6 +8,7 @@
 // Data: $ZB_BENCH_DIR/corpus and $ZB_BENCH_DIR/smallfiles (default ZB_BENCH_DIR
 // /tmp/zb-bench-data), built on first use with the generators in $ZB_BENCH_SCRIPTS
 // (default /work/shared/bench). Rounds: $ZB_BENCH_ROUNDS (default 3).
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,9 +29,14 @@ std::string envOr(const char* name, const std::string& fallback) {
     return v && *v ? v : fallback;
 }
 
-// Runs argv in `cwd` with output discarded; returns the wall time in seconds, or a
-// negative value when the command failed.
-double timedRun(const std::vector<std::string>& args, const fs::path& cwd) {
+struct Timing {
+    double wall = -1;  // seconds; negative when the command failed
+    double cpu = 0;    // user + system seconds of the child
+};
+
+// Runs argv in `cwd` with output discarded and times it. The CPU time is reported
+// beside the wall time: on a busy shared machine it is the steadier of the two.
+Timing timedRun(const std::vector<std::string>& args, const fs::path& cwd) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -46,9 +52,14 @@ double timedRun(const std::vector<std::string>& args, const fs::path& cwd) {
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
+    auto secondsOf = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    Timing t;
+    t.wall = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
+    t.cpu = secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
+    return t;
 }
 
 bool ensureTree(const fs::path& dir, const fs::path& script) {
@@ -98,8 +109,8 @@ int main(int, char** argv) {
         std::string script;
     };
     const std::vector<Tree> trees{{"corpus", "make-corpus.sh"}, {"smallfiles", "make-smallfiles.sh"}};
-    std::printf("%-11s %5s %10s %10s %7s %12s %12s %8s\n", "tree", "level", "ours s", "info-zip s", "time x",
-                "ours bytes", "info-zip B", "size x");
+    std::printf("%-11s %5s %10s %10s %7s %7s %12s %12s %8s\n", "tree", "level", "ours s", "info-zip s", "time x",
+                "cpu x", "ours bytes", "info-zip B", "size x");
     bool allOk = true;
     for (const Tree& tree : trees) {
         const fs::path dir = data / tree.name;
@@ -111,7 +122,7 @@ int main(int, char** argv) {
             const std::string lv = "-" + std::to_string(level);
             const fs::path ourZip = out / ("ours-" + tree.name + lv + ".zip");
             const fs::path peerZip = out / ("infozip-" + tree.name + lv + ".zip");
-            std::vector<double> ours, peer;
+            std::vector<Timing> ours, peer;
             for (int r = 0; r < rounds; ++r) {
                 fs::remove(ourZip);
                 fs::remove(peerZip);
@@ -130,8 +141,9 @@ int main(int, char** argv) {
                     runOurs();
                 }
             }
-            const bool ok = std::all_of(ours.begin(), ours.end(), [](double t) { return t >= 0; }) &&
-                            std::all_of(peer.begin(), peer.end(), [](double t) { return t >= 0; });
+            auto succeeded = [](const Timing& t) { return t.wall >= 0; };
+            const bool ok = std::all_of(ours.begin(), ours.end(), succeeded) &&
+                            std::all_of(peer.begin(), peer.end(), succeeded);
             if (!ok) {
                 std::fprintf(stderr, "zip_bench: a run failed for %s level %d\n", tree.name.c_str(), level);
                 allOk = false;
@@ -145,13 +157,26 @@ int main(int, char** argv) {
                 allOk = false;
                 continue;
             }
-            const double to = median(ours), tp = median(peer);
+            auto wall = [](const std::vector<Timing>& v) {
+                std::vector<double> s;
+                for (const Timing& t : v) s.push_back(t.wall);
+                return median(s);
+            };
+            auto cpu = [](const std::vector<Timing>& v) {
+                std::vector<double> s;
+                for (const Timing& t : v) s.push_back(t.cpu);
+                return median(s);
+            };
+            const double to = wall(ours), tp = wall(peer);
             const auto so = fs::file_size(ourZip), sp = fs::file_size(peerZip);
-            std::printf("%-11s %5d %10.3f %10.3f %7.3f %12ju %12ju %8.4f\n", tree.name.c_str(), level, to, tp,
-                        to / tp, std::uintmax_t(so), std::uintmax_t(sp), double(so) / double(sp));
+            std::printf("%-11s %5d %10.3f %10.3f %7.3f %7.3f %12ju %12ju %8.4f\n", tree.name.c_str(), level, to, tp,
+                        to / tp, cpu(ours) / cpu(peer), std::uintmax_t(so), std::uintmax_t(sp),
+                        double(so) / double(sp));
             std::fflush(stdout);
         }
     }
-    std::printf("time x = ours / Info-ZIP (median of %d interleaved rounds); size x = ours / Info-ZIP\n", rounds);
+    std::printf("time x = wall time ours / Info-ZIP, cpu x = user+system time ours / Info-ZIP (medians of %d\n"
+                "interleaved rounds); size x = ours / Info-ZIP\n",
+                rounds);
     return allOk ? 0 : 1;
 }

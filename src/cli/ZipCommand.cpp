@@ -46,6 +46,18 @@ std::string includeLine(std::string spec, bool recurse, const std::string& root)
     return lead + spec;
 }
 
+// An -x pattern that names folders ("sub/*.log") starts where relative SPECs start, at
+// the root folder when one is given; a bare name pattern matches file names in any
+// folder.
+std::vector<std::string> patternsFor(const std::vector<std::string>& patterns, const std::string& root) {
+    std::vector<std::string> out;
+    for (const std::string& p : patterns) {
+        const bool namesFolders = p.find('/') != std::string::npos;
+        out.push_back(namesFolders && !root.empty() && p[0] != '/' && p[0] != '*' ? root + p : p);
+    }
+    return out;
+}
+
 // "deflated 67%" or "stored 0%", as a file list of a packing run shows them.
 std::string methodText(std::int64_t uncompressed, std::int64_t compressed) {
     if (uncompressed <= 0 || compressed >= uncompressed) return "stored 0%";
@@ -95,6 +107,8 @@ std::optional<std::string> passwordFor(const ZipOptions& o, ArchiveIo& io, bool&
 std::string refusedOptions(const ZipOptions& o) {
     if (o.level < 0 || o.level > 9) return "the level runs from 0 to 9";
     if (int(o.update) + int(o.freshen) + int(o.replace) > 1) return "-u, -f and --replace exclude each other";
+    for (const std::string& p : o.noCompress)
+        if (p.find('/') != std::string::npos) return "-n takes file name patterns without folders: " + p;
     if (o.specs.empty() && !o.comment) return "nothing to pack: name files or folders after the archive";
     std::error_code ec;
     const fs::path folder = fs::absolute(o.archive, ec).parent_path();
@@ -139,7 +153,7 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
     w.SetRecurse(options.recurse);
     w.SetPackLevel(options.level);
     if (password) w.Password = *password;
-    w.SetExcludeList(options.exclude);
+    w.SetExcludeList(patternsFor(options.exclude, root));
     w.SetNoCompressList(options.noCompress);
     w.SetZipAction(options.freshen ? zip::zaFreshen : options.replace ? zip::zaReplace : zip::zaUpdate);
     std::error_code ec;

@@ -113,6 +113,16 @@ TEST_F(ZipCommandTest, ExcludesAndStoredNamesRepeat) {
     const std::string s = runCommand("unzip -v " + archive("stored.zip")).output;
     EXPECT_NE(s.find("2000  Stored     2000"), std::string::npos) << s;
     EXPECT_NE(s.find("3000  Stored     3000"), std::string::npos) << s;
+    // A pattern that names a folder starts where the SPECs start: at the root, or here.
+    EXPECT_EQ(zip("-q -r --root tree -x 'sub/*' rooted.zip .").exitCode, 0);
+    EXPECT_EQ(names("rooted.zip"), "a.txt\nb.tmp\n");
+    EXPECT_EQ(zip("-q -r -p -x 'tree/sub/c*' here.zip tree").exitCode, 0);
+    EXPECT_EQ(names("here.zip"), "tree/a.txt\ntree/b.tmp\ntree/sub/d.log\n");
+    // -n looks at file names alone: a folder in its pattern could never match.
+    const auto n = zip("-q -r --root tree -n 'sub/*' rootstored.zip .");
+    EXPECT_EQ(n.exitCode, kExitBadRequest);
+    EXPECT_NE(n.output.find("without folders"), std::string::npos) << n.output;
+    EXPECT_FALSE(fs::exists(dir / "rootstored.zip"));
 }
 
 TEST_F(ZipCommandTest, PasswordAndCommentReachThePeers) {

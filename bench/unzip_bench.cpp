@@ -6,67 +6,24 @@
 // the end. Medians of wall time and of the child's CPU time, and their ratios, are
 // printed. Rounds: $ZB_BENCH_ROUNDS (default 5). Data: $ZB_BENCH_DIR as for the other
 // benchmarks.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "BenchCorpus.h"
+#include "BenchProcess.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-struct Timing {
-    double wall = -1, cpu = -1;
-};
-
-// Runs argv with its output discarded; wall and CPU (user + system) time of the child.
-Timing timedRun(const std::vector<std::string>& args) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::FILE* devnull = std::fopen("/dev/null", "w");
-        if (devnull) {
-            dup2(fileno(devnull), 1);
-            dup2(fileno(devnull), 2);
-        }
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage ru{};
-    wait4(pid, &status, 0, &ru);
-    Timing t;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return t;
-    t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    t.cpu = double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
-    return t;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-}  // namespace
+using zb::bench::median;
+using zb::bench::timedRun;
+using zb::bench::Timing;
 
 int main(int, char** argv) {
-    const fs::path binDir = fs::canonical(fs::path(argv[0])).parent_path();
-    const std::string cli = (binDir / "zipbackup-cli").string();
-    if (!fs::exists(cli)) {
-        std::fprintf(stderr, "unzip_bench: %s not found (build the zipbackup-cli target)\n", cli.c_str());
-        return 1;
-    }
+    const std::string cli = zb::bench::cliBeside(argv[0], "unzip_bench");
+    if (cli.empty()) return 1;
     const char* roundsEnv = std::getenv("ZB_BENCH_ROUNDS");
     const int rounds = std::max(1, roundsEnv ? std::atoi(roundsEnv) : 5);
     zb::bench::ensureCorpus();

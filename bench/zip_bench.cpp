@@ -8,58 +8,26 @@
 // Data: $ZB_BENCH_DIR/corpus and $ZB_BENCH_DIR/smallfiles (default ZB_BENCH_DIR
 // /tmp/zb-bench-data), built on first use with the generators in $ZB_BENCH_SCRIPTS
 // (default /work/shared/bench). Rounds: $ZB_BENCH_ROUNDS (default 3).
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "BenchProcess.h"
+
 namespace fs = std::filesystem;
+using zb::bench::median;
+using zb::bench::timedRun;
+using zb::bench::Timing;
 
 namespace {
 
 std::string envOr(const char* name, const std::string& fallback) {
     const char* v = std::getenv(name);
     return v && *v ? v : fallback;
-}
-
-struct Timing {
-    double wall = -1;  // seconds; negative when the command failed
-    double cpu = 0;    // user + system seconds of the child
-};
-
-// Runs argv in `cwd` with output discarded and times it. The CPU time is reported
-// beside the wall time: on a busy shared machine it is the steadier of the two.
-Timing timedRun(const std::vector<std::string>& args, const fs::path& cwd) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(cwd.c_str()) != 0) _exit(127);
-        std::FILE* devnull = std::fopen("/dev/null", "w");
-        if (devnull) {
-            dup2(fileno(devnull), 1);
-        }
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    auto secondsOf = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    Timing t;
-    t.wall = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
-    t.cpu = secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
-    return t;
 }
 
 bool ensureTree(const fs::path& dir, const fs::path& script) {
@@ -83,20 +51,11 @@ std::string sortedNames(const fs::path& zip) {
     return names;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int, char** argv) {
-    const fs::path binDir = fs::canonical(fs::path(argv[0])).parent_path();
-    const std::string cli = (binDir / "zipbackup-cli").string();
-    if (!fs::exists(cli)) {
-        std::fprintf(stderr, "zip_bench: %s not found (build the zipbackup-cli target)\n", cli.c_str());
-        return 1;
-    }
+    const std::string cli = zb::bench::cliBeside(argv[0], "zip_bench");
+    if (cli.empty()) return 1;
     const fs::path data = envOr("ZB_BENCH_DIR", "/tmp/zb-bench-data");
     const fs::path scripts = envOr("ZB_BENCH_SCRIPTS", "/work/shared/bench");
     const int rounds = std::max(1, std::atoi(envOr("ZB_BENCH_ROUNDS", "3").c_str()));

@@ -8,6 +8,7 @@
 #include "log/LogEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/UiBusyScope.h"
 #include "store/NameText.h"
 #include "store/ProjectFieldCheck.h"
 #include "zip/TZipWriter.h"
@@ -67,21 +68,6 @@ std::string leftOutInformation(const std::string& base, const std::vector<std::s
     }
     return text;
 }
-
-// Busy for the run, idle and the progress bar back at 0 whatever happens.
-class BusyState {
-public:
-    explicit BusyState(platform::Ui& ui) : ui_(ui) { ui_.busy(true); }
-    ~BusyState() {
-        ui_.busy(false);
-        ui_.progress(0);
-    }
-    BusyState(const BusyState&) = delete;
-    BusyState& operator=(const BusyState&) = delete;
-
-private:
-    platform::Ui& ui_;
-};
 
 // A name for the archive being written: in the archive's own folder, so that putting
 // it in place is one rename, and hidden, so that archive lists do not show it.
@@ -219,7 +205,7 @@ BackupResult SpStartClick(BackupPage& page, const store::Preferences& prefs, Bac
         return result;
     }
 
-    BusyState busy(s.ui);
+    platform::UiBusyScope busy(s.ui);
     LeftOutFiles leftOut;
     try {
         result.filesAdded = writeArchive(page, path, s.ui, leftOut);

@@ -6,6 +6,7 @@
 #include "backup/FileSizeKb.h"
 #include "log/LogEntry.h"
 #include "platform/TextCase.h"
+#include "platform/UiBusyScope.h"
 #include "restore/ArchiveFolder.h"
 #include "zip/ZipErrors.h"
 
@@ -54,20 +55,6 @@ public:
 
 private:
     zip::TZipReader& reader_;
-};
-
-class BusyState {
-public:
-    explicit BusyState(platform::Ui& ui) : ui_(ui) { ui_.busy(true); }
-    ~BusyState() {
-        ui_.busy(false);
-        ui_.progress(0);
-    }
-    BusyState(const BusyState&) = delete;
-    BusyState& operator=(const BusyState&) = delete;
-
-private:
-    platform::Ui& ui_;
 };
 
 std::string failureMessage(const RestoreResult& r) {
@@ -160,7 +147,7 @@ RestoreResult RestoreSession::SpRestoreClick(const RestoreChoices& choices, cons
             result.notRestored.push_back(r.MemberPath(index) + r.MemberFileName(index) + " (CRC error)");
         };
 
-        BusyState busy(ui_);
+        platform::UiBusyScope busy(ui_);
         try {
             reader_.SetZipName(path);
             reader_.SetDestDir(choices.destination);

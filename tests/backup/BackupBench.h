@@ -13,6 +13,7 @@
 #include "platform/DateFormat.h"
 #include "platform/IniFile.h"
 #include "store/ProjectStore.h"
+#include "support/FixedFormats.h"
 #include "support/FakeUi.h"
 #include "support/ShellCommand.h"
 #include "support/TempDir.h"
@@ -24,10 +25,7 @@ using zb::test::FakeUi;
 class BackupBench : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::FormatSettings fixed;
-        fixed.shortDateFormat = "dd/mm/yyyy";
-        fixed.longTimeFormat = "hh:nn:ss";
-        platform::setFormatSettings(fixed);
+        zb::test::useFixedDateFormats();
         std::filesystem::create_directories(appDir());
         std::filesystem::create_directories(saveDir());
         dir.write("src/a.txt", "alpha\n");

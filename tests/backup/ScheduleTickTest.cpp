@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/FixedFormats.h"
 #include "backup/ScheduleTick.h"
 #include "backup/ScheduleTimes.h"
 #include "platform/DateFormat.h"
@@ -77,10 +78,7 @@ private:
 class ScheduleTickTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::FormatSettings fixed;
-        fixed.shortDateFormat = "dd/mm/yyyy";
-        fixed.longTimeFormat = "hh:nn:ss";
-        platform::setFormatSettings(fixed);
+        zb::test::useFixedDateFormats();
     }
 
     // Ticks every 50 seconds from the clock's time until `until`.

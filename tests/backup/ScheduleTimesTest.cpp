@@ -2,6 +2,7 @@
 // fallbacks for unreadable values, and the order and membership of the table.
 #include <gtest/gtest.h>
 
+#include "support/FixedFormats.h"
 #include "backup/ScheduleTimes.h"
 #include "platform/DateFormat.h"
 
@@ -16,10 +17,7 @@ constexpr double kSecond = 1.0 / 86400.0;
 class ScheduleTimesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::FormatSettings fixed;
-        fixed.shortDateFormat = "dd/mm/yyyy";
-        fixed.longTimeFormat = "hh:nn:ss";
-        platform::setFormatSettings(fixed);
+        zb::test::useFixedDateFormats();
     }
     // Wednesday, 20 March 2024, 10:00:00.
     platform::DateTime wednesday10 = encodeDate(2024, 3, 20) + encodeTime(10, 0, 0);

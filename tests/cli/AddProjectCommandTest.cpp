@@ -10,6 +10,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "store/PasswordScramble.h"
+#include "support/FixedFormats.h"
 #include "support/TempDir.h"
 
 namespace zb::cli {
@@ -18,10 +19,7 @@ namespace {
 class AddProjectCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::FormatSettings fixed;
-        fixed.shortDateFormat = "dd/mm/yyyy";
-        fixed.longTimeFormat = "hh:nn:ss";
-        platform::setFormatSettings(fixed);
+        zb::test::useFixedDateFormats();
         settings.appDir = dir.path();
         dir.write("src/a.txt", "a");
         std::filesystem::create_directories(dir / "save");

@@ -8,6 +8,7 @@
 #include "platform/DateFormat.h"
 #include "platform/FileSystem.h"
 #include "restore/ArchiveFolder.h"
+#include "support/FixedFormats.h"
 #include "support/FakeUi.h"
 #include "support/TempDir.h"
 
@@ -19,10 +20,7 @@ namespace fs = std::filesystem;
 class ArchiveFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::FormatSettings fixed;
-        fixed.shortDateFormat = "dd/mm/yyyy";
-        fixed.longTimeFormat = "hh:nn:ss";
-        platform::setFormatSettings(fixed);
+        zb::test::useFixedDateFormats();
     }
     // A file of `size` bytes last written at the given local time.
     fs::path make(const std::string& name, std::size_t size, platform::DateTime when) {

@@ -2,6 +2,7 @@
 // directions, and the exchange of equal rows when sorting downwards.
 #include <gtest/gtest.h>
 
+#include "support/FixedFormats.h"
 #include "platform/DateFormat.h"
 #include "restore/ArchiveSort.h"
 
@@ -11,10 +12,7 @@ namespace {
 class ArchiveSortTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::FormatSettings fixed;
-        fixed.shortDateFormat = "dd/mm/yyyy";
-        fixed.longTimeFormat = "hh:nn:ss";
-        platform::setFormatSettings(fixed);
+        zb::test::useFixedDateFormats();
     }
     static std::vector<std::string> names(const ArchiveRows& rows) {
         std::vector<std::string> out;

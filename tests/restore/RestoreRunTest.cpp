@@ -9,6 +9,7 @@
 #include "platform/DateFormat.h"
 #include "platform/IniFile.h"
 #include "restore/RestoreSession.h"
+#include "support/FixedFormats.h"
 #include "support/FakeUi.h"
 #include "support/ShellCommand.h"
 #include "support/TempDir.h"
@@ -26,10 +27,7 @@ using zb::test::shellQuote;
 class RestoreRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::FormatSettings fixed;
-        fixed.shortDateFormat = "dd/mm/yyyy";
-        fixed.longTimeFormat = "hh:nn:ss";
-        platform::setFormatSettings(fixed);
+        zb::test::useFixedDateFormats();
         dir.write("src/a.txt", "alpha\n");
         dir.write("src/sub/b.txt", std::string(3000, 'b'));
         fs::create_directories(dir / "archives");

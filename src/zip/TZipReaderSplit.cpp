@@ -6,6 +6,7 @@
 // directory, written by the writer for just that case (the last part lost).
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "zip/SplitPartNames.h"
@@ -88,9 +89,20 @@ void TZipReader::readSplitDirectory() {
     // The archive comment stands behind the end record, in the part that is open.
     loadArchiveComment();
     selectMemberPart(endCentral_.centralStartDisk);
-    std::vector<std::uint8_t> bytes(std::size_t(endCentral_.centralSize));
+    // Read in pieces: the stated size is the end record's word only, and a damaged
+    // record must not make the reader set aside gigabytes the parts do not hold.
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::vector<std::uint8_t> bytes;
     split_->seek(std::int64_t(endCentral_.centralOffset), soFromBeginning);
-    bytes.resize(split_->read(bytes.data(), bytes.size()));
+    for (std::uint64_t left = endCentral_.centralSize; left > 0;) {
+        const std::size_t want = std::size_t(std::min<std::uint64_t>(left, kPiece));
+        const std::size_t at = bytes.size();
+        bytes.resize(at + want);
+        const std::size_t got = split_->read(bytes.data() + at, want);
+        bytes.resize(at + got);
+        if (got < want) break;
+        left -= want;
+    }
     split_->closePart();
     TMemoryStream dir(std::move(bytes));
     if (!readDirectoryRecords(dir, endCentral_.totalEntries, *members_)) {

@@ -23,6 +23,14 @@ protected:
         name_ = (dir_ / "backup.zip").string();
     }
 
+    // Parts of 250 bytes: every member runs over at least one boundary.
+    SplitSetResult writeSmallParts() {
+        TMultiZipInfo info;
+        info.MultiMode = mmBlocks;
+        info.FirstBlockSize = info.BlockSize = 250;
+        return writeSet(info, name_, layout_.bytes);
+    }
+
     // With the ".zfc" file: the first two members exactly fill the first part (after
     // the room kept for the directory), the third and the directory follow.
     SplitSetResult writeWithZipInfo(bool storePaths = false) {
@@ -58,10 +66,7 @@ std::string canceledMessage(const std::function<void()>& f) {
 }  // namespace
 
 TEST_F(SplitMissing, HandlerGivingNoNameCancelsLoading) {
-    TMultiZipInfo info;
-    info.MultiMode = mmBlocks;
-    info.FirstBlockSize = info.BlockSize = 250;
-    auto set = writeSet(info, name_, layout_.bytes);
+    auto set = writeSmallParts();
     int asked = 0;
     auto what = canceledMessage([&] {
         readSetContents(set.parts.back(), [&](TZipReader& r) {
@@ -76,10 +81,7 @@ TEST_F(SplitMissing, HandlerGivingNoNameCancelsLoading) {
 }
 
 TEST_F(SplitMissing, MiddlePartGoneStopsTheMemberThatRunsThroughIt) {
-    TMultiZipInfo info;
-    info.MultiMode = mmBlocks;
-    info.FirstBlockSize = info.BlockSize = 250;
-    auto set = writeSet(info, name_, layout_.bytes);
+    auto set = writeSmallParts();
     ASSERT_GE(set.parts.size(), 5u);
     std::filesystem::remove(set.parts[1]);
     TZipReader r;
@@ -94,10 +96,7 @@ TEST_F(SplitMissing, MiddlePartGoneStopsTheMemberThatRunsThroughIt) {
 }
 
 TEST_F(SplitMissing, HandlerNamingTheSameMissingFileTwiceGivesUp) {
-    TMultiZipInfo info;
-    info.MultiMode = mmBlocks;
-    info.FirstBlockSize = info.BlockSize = 250;
-    auto set = writeSet(info, name_, layout_.bytes);
+    auto set = writeSmallParts();
     int asked = 0;
     auto what = canceledMessage([&] {
         readSetContents(set.parts.back(), [&](TZipReader& r) {
@@ -112,10 +111,7 @@ TEST_F(SplitMissing, HandlerNamingTheSameMissingFileTwiceGivesUp) {
 }
 
 TEST_F(SplitMissing, HandlerMayNameAnotherFileOnTheSecondAsking) {
-    TMultiZipInfo info;
-    info.MultiMode = mmBlocks;
-    info.FirstBlockSize = info.BlockSize = 250;
-    auto set = writeSet(info, name_, layout_.bytes);
+    auto set = writeSmallParts();
     int asked = 0;
     auto got = readSetContents(set.parts.back(), [&](TZipReader& r) {
         r.OnGetNextDisk = [&](TZipReader&, int next, std::string& fname) {

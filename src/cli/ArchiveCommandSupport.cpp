@@ -8,8 +8,10 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/CliSettings.h"
 #include "cli/PasswordPrompt.h"
 #include "cli/ProgressBar.h"
+#include "zip/ZipErrors.h"
 
 namespace zb::cli {
 
@@ -63,6 +65,18 @@ CancelOnInterrupt::CancelOnInterrupt(zip::TZipReader& reader) {
 CancelOnInterrupt::~CancelOnInterrupt() {
     std::signal(SIGINT, previousHandler == SIG_ERR ? SIG_DFL : previousHandler);
     interruptTarget.store(nullptr);
+}
+
+int reportArchiveError(ArchiveIo& io, const std::string& archive) {
+    try {
+        throw;
+    } catch (const zip::EUserCanceled& e) {
+        io.err << "Error: " << e.what() << '\n';
+        return kExitInterrupted;
+    } catch (const std::exception& e) {
+        io.err << "Error: " << archive << ": " << e.what() << '\n';
+        return kExitFailed;
+    }
 }
 
 }  // namespace zb::cli

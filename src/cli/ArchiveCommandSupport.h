@@ -25,6 +25,10 @@ void setUpReader(zip::TZipReader& reader, const std::string& archive, bool rebui
 // fails asks for one on the terminal (without echo), up to three times a member.
 void attachPasswordPrompt(zip::TZipReader& reader, ArchiveIo& io, bool passwordGiven);
 
+// Reports the exception being handled (call it inside a catch block) on the error
+// stream and gives the exit code: interrupted for a cancel, failed for anything else.
+int reportArchiveError(ArchiveIo& io, const std::string& archive);
+
 // While alive, the first Ctrl-C asks the reader to stop at the next block (the run then
 // ends with "User Aborted Operation"); a second one ends the program as usual.
 class CancelOnInterrupt {

@@ -59,14 +59,9 @@ int runTestCommand(const TestOptions& options, ArchiveIo& io) {
         }
         io.err << failures << (failures == 1 ? " error" : " errors") << " detected in " << options.archive << ".\n";
         return kExitFailed;
-    } catch (const zip::EUserCanceled& e) {
+    } catch (const std::exception&) {
         clearBar();
-        io.err << "Error: " << e.what() << '\n';
-        return kExitInterrupted;
-    } catch (const std::exception& e) {
-        clearBar();
-        io.err << "Error: " << options.archive << ": " << e.what() << '\n';
-        return kExitFailed;
+        return reportArchiveError(io, options.archive);
     }
 }
 

@@ -116,14 +116,9 @@ int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io) {
         io.err << failures << (failures == 1 ? " member" : " members") << " not extracted from " << options.archive
                << ".\n";
         return kExitFailed;
-    } catch (const zip::EUserCanceled& e) {
+    } catch (const std::exception&) {
         clearBar();
-        io.err << "Error: " << e.what() << '\n';
-        return kExitInterrupted;
-    } catch (const std::exception& e) {
-        clearBar();
-        io.err << "Error: " << options.archive << ": " << e.what() << '\n';
-        return kExitFailed;
+        return reportArchiveError(io, options.archive);
     }
 }
 

@@ -22,6 +22,15 @@
 
 namespace zb::test {
 
+// How many of `size` bytes may still move within `budget`; counts them in `used` and
+// notes in `tripped` when the budget cut a request short.
+inline std::size_t allowWithin(std::uint64_t budget, std::uint64_t& used, bool& tripped, std::size_t size) {
+    const std::size_t n = std::size_t(std::min<std::uint64_t>(size, budget - used));
+    used += n;
+    if (n < size) tripped = true;
+    return n;
+}
+
 enum class FaultSide { Read, Write };
 
 class FailingStream : public zip::TStream {
@@ -43,13 +52,7 @@ public:
     std::uint64_t used() const { return used_; }
 
 private:
-    std::size_t allow(std::size_t size) {
-        const std::uint64_t left = budget_ - used_;
-        const std::size_t n = std::size_t(std::min<std::uint64_t>(size, left));
-        used_ += n;
-        if (n < size) tripped_ = true;
-        return n;
-    }
+    std::size_t allow(std::size_t size) { return allowWithin(budget_, used_, tripped_, size); }
 
     zip::TStream& inner_;
     FaultSide side_;
@@ -93,13 +96,7 @@ public:
     }
 
 private:
-    std::size_t allow(std::size_t size) {
-        const std::uint64_t left = budget_ - used_;
-        const std::size_t n = std::size_t(std::min<std::uint64_t>(size, left));
-        used_ += n;
-        if (n < size) tripped_ = true;
-        return n;
-    }
+    std::size_t allow(std::size_t size) { return allowWithin(budget_, used_, tripped_, size); }
 
     std::uint64_t* usedOut_ = nullptr;
     bool* trippedOut_ = nullptr;

@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev zlib1g-dev
   clang libclang-rt-14-dev
   zip unzip p7zip-full libarchive-tools python3
+  qt6-base-dev qt6-svg-dev libqt6svg6 fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Builds the program and shows its main job on the repository's own sources: a demo
+# Builds the program. With a display (X11 or Wayland) it starts the window, which finds
+# its settings folder as it always does (ZIPBACKUP_APP_DIR first, then the program's
+# own folder or ~/.config/zipbackup). Without one it says how to get the
+# window and shows the program's main job on the repository's own sources: a demo
 # project in a scratch settings folder backs up src/ twice (the running number makes
 # two archives), lists them, restores the newest into a scratch folder, compares the
 # result with the sources and prints the activity log. With arguments, runs
@@ -13,6 +16,13 @@ cli="$PWD/build/default/bin/zipbackup-cli"
 if (($#)); then
   exec "$cli" "$@"
 fi
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$PWD/build/default/bin/zipbackup"
+fi
+echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set): to see the window, run"
+echo "scripts/run.sh from a desktop session, or over 'ssh -X'. Meanwhile, the same work"
+echo "through zipbackup-cli:"
+echo
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/zipbackup-demo.XXXXXX")"
 settings="$scratch/settings"

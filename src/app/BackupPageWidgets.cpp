@@ -1,0 +1,366 @@
+// The layout keeps the lists on the left, where they can grow, and the naming, options
+// and schedule on the right. Every row is laid out by Qt layouts, so a larger font or
+// a high-density screen makes the page larger rather than clipping it.
+#include "app/BackupPageWidgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "platform/DateFormat.h"
+#include "platform/TextCase.h"
+#include "store/ProjectRecord.h"
+
+namespace zb::app {
+
+namespace {
+
+const char* const kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+QToolButton* listButton(QWidget* owner, const char* name, QStyle::StandardPixmap icon, const char* hint) {
+    auto* button = new QToolButton(owner);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(owner->style()->standardIcon(icon));
+    button->setToolTip(QString::fromLatin1(hint));
+    return button;
+}
+
+QSpinBox* spin(int low, int high, int value) {
+    auto* box = new QSpinBox;
+    box->setRange(low, high);
+    box->setValue(value);
+    return box;
+}
+
+// One list with its four buttons beside it.
+QWidget* listRow(QListWidget* list, QToolButton* wildcard, QToolButton* byName, QToolButton* deleteOne,
+                 QToolButton* deleteAll) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(2);
+    for (QToolButton* b : {wildcard, byName, deleteOne, deleteAll}) buttons->addWidget(b);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    return row;
+}
+
+QTime toQTime(platform::DateTime value) {
+    const platform::DateTimeParts parts = platform::decodeDateTime(value);
+    return QTime(parts.hour, parts.minute, parts.second);
+}
+
+}  // namespace
+
+BackupPageWidgets::BackupPageWidgets(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Tabbackup"));
+    buildSource();
+    buildDestination();
+    buildOptions();
+    buildSchedule();
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(6);
+    layout->addWidget(GroupSource, 0, 0, 2, 1);
+    layout->addWidget(GroupDes, 0, 1);
+    layout->addWidget(GroupOption, 1, 1);
+    layout->addWidget(GroupSche, 2, 0, 1, 2);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(1, 1);
+    RadioUseNoneClick();
+    radioNoneClick();
+    setEditable(false);
+}
+
+void BackupPageWidgets::buildSource() {
+    GroupSource = new QGroupBox(QStringLiteral("Source"), this);
+    GroupSource->setObjectName(QStringLiteral("GroupSource"));
+    ListboxBackup = new QListWidget;
+    ListboxBackup->setObjectName(QStringLiteral("ListboxBackup"));
+    ListBoxNobackup = new QListWidget;
+    ListBoxNobackup->setObjectName(QStringLiteral("ListBoxNobackup"));
+    Button1 = listButton(this, "Button1", QStyle::SP_FileDialogContentsView, "Select files by wildcard");
+    Button2 = listButton(this, "Button2", QStyle::SP_FileIcon, "Select files by filename");
+    Button4 = listButton(this, "Button4", QStyle::SP_DialogDiscardButton, "Delete a item");
+    SpeedButton1 = listButton(this, "SpeedButton1", QStyle::SP_TrashIcon, "Delete all items");
+    Button6 = listButton(this, "Button6", QStyle::SP_FileDialogContentsView, "Select files by wildcard");
+    Button3 = listButton(this, "Button3", QStyle::SP_FileIcon, "Select files by filename");
+    Button5 = listButton(this, "Button5", QStyle::SP_DialogDiscardButton, "Delete a item");
+    SpeedButton2 = listButton(this, "SpeedButton2", QStyle::SP_TrashIcon, "Delete all items");
+    RadioYes = new QRadioButton(QStringLiteral("Yes"));
+    RadioNo = new QRadioButton(QStringLiteral("No"));
+    RadioYes->setChecked(true);
+
+    auto* layout = new QVBoxLayout(GroupSource);
+    layout->setSpacing(3);
+    layout->addWidget(new QLabel(QStringLiteral("Select files to backup")));
+    layout->addWidget(listRow(ListboxBackup, Button1, Button2, Button4, SpeedButton1), 3);
+    layout->addWidget(new QLabel(QStringLiteral("Select files to exclude")));
+    layout->addWidget(listRow(ListBoxNobackup, Button6, Button3, Button5, SpeedButton2), 2);
+    auto* subfolders = new QHBoxLayout;
+    subfolders->addWidget(new QLabel(QStringLiteral("Subdirectories included:")));
+    subfolders->addWidget(RadioYes);
+    subfolders->addWidget(RadioNo);
+    subfolders->addStretch();
+    layout->addLayout(subfolders);
+}
+
+void BackupPageWidgets::buildDestination() {
+    GroupDes = new QGroupBox(QStringLiteral("Destination"), this);
+    GroupDes->setObjectName(QStringLiteral("GroupDes"));
+    EditPrefix = new QLineEdit;
+    EditPrefix->setObjectName(QStringLiteral("EditPrefix"));
+    RadioUseNone = new QRadioButton(QStringLiteral("None"));
+    RadioUseDate = new QRadioButton(QStringLiteral("Date"));
+    RadioUserNumber = new QRadioButton(QStringLiteral("Number"));
+    RadioUserNumber->setChecked(true);
+    rxSpinvalue = spin(backup::kMinRunningNumber, backup::kMaxRunningNumber, 1);
+    Labelauto = new QLabel(QStringLiteral("Next increase:"));
+    RxSpinIncrease = spin(backup::kMinRunningNumber, backup::kMaxRunningNumber, 1);
+    EditFilename = new QLineEdit;
+    EditFilename->setObjectName(QStringLiteral("EditFilename"));
+    SpSelectDirectory = listButton(this, "SpSelectDirectory", QStyle::SP_DirOpenIcon, "Select directory to save");
+
+    auto* layout = new QGridLayout(GroupDes);
+    layout->addWidget(new QLabel(QStringLiteral("Prefix:")), 0, 0);
+    layout->addWidget(EditPrefix, 0, 1, 1, 5);
+    layout->addWidget(new QLabel(QStringLiteral("Suffix:")), 1, 0);
+    layout->addWidget(RadioUseNone, 1, 1);
+    layout->addWidget(RadioUseDate, 1, 2);
+    layout->addWidget(RadioUserNumber, 1, 3);
+    layout->addWidget(rxSpinvalue, 1, 4, 1, 2);
+    auto* increase = new QHBoxLayout;
+    increase->addStretch();
+    increase->addWidget(Labelauto);
+    increase->addWidget(RxSpinIncrease);
+    layout->addLayout(increase, 2, 1, 1, 5);
+    layout->addWidget(new QLabel(QStringLiteral("Filename:")), 3, 0);
+    layout->addWidget(EditFilename, 3, 1, 1, 4);
+    layout->addWidget(SpSelectDirectory, 3, 5);
+    layout->setColumnStretch(4, 1);
+
+    connect(EditPrefix, &QLineEdit::textEdited, this, &BackupPageWidgets::nameInputsChanged);
+    for (QSpinBox* box : {rxSpinvalue, RxSpinIncrease}) {
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            if (GroupDes->isEnabled()) emit nameInputsChanged();
+        });
+    }
+    for (QRadioButton* radio : {RadioUseNone, RadioUseDate, RadioUserNumber}) {
+        connect(radio, &QRadioButton::clicked, this, [this] {
+            RadioUseNoneClick();
+            emit nameInputsChanged();
+        });
+    }
+}
+
+void BackupPageWidgets::buildOptions() {
+    GroupOption = new QGroupBox(QStringLiteral("Options"), this);
+    GroupOption->setObjectName(QStringLiteral("GroupOption"));
+    CheckBoxPassword = new QCheckBox(QStringLiteral("Use password protect Zip file:"));
+    EditPassword = new QLineEdit;
+    EditPassword->setEchoMode(QLineEdit::Password);
+    EditConfirmPassword = new QLineEdit;
+    EditConfirmPassword->setEchoMode(QLineEdit::Password);
+    CheckBoxpath = new QCheckBox(QStringLiteral("Save full path information to Zip"));
+    CheckBoxcomment = new QCheckBox(QStringLiteral("Add comment"));
+    Editcomment = new QLineEdit;
+    TrackBar1 = new QSlider(Qt::Horizontal);
+    TrackBar1->setRange(0, 9);
+    TrackBar1->setValue(6);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->setPageStep(1);
+
+    auto* layout = new QGridLayout(GroupOption);
+    layout->addWidget(CheckBoxPassword, 0, 0, 1, 4);
+    layout->addWidget(new QLabel(QStringLiteral("Enter Password:")), 1, 0);
+    layout->addWidget(EditPassword, 1, 1, 1, 3);
+    layout->addWidget(new QLabel(QStringLiteral("Retype Password:")), 2, 0);
+    layout->addWidget(EditConfirmPassword, 2, 1, 1, 3);
+    layout->addWidget(CheckBoxpath, 3, 0, 1, 4);
+    layout->addWidget(CheckBoxcomment, 4, 0);
+    layout->addWidget(Editcomment, 4, 1, 1, 3);
+    layout->addWidget(new QLabel(QStringLiteral("Compression ratio:")), 5, 0);
+    layout->addWidget(new QLabel(QStringLiteral("None")), 5, 1);
+    layout->addWidget(TrackBar1, 5, 2);
+    layout->addWidget(new QLabel(QStringLiteral("Max")), 5, 3);
+    layout->setColumnStretch(2, 1);
+    layout->setRowStretch(6, 1);
+
+    connect(CheckBoxcomment, &QCheckBox::toggled, Editcomment, &QWidget::setEnabled);
+}
+
+void BackupPageWidgets::buildSchedule() {
+    GroupSche = new QGroupBox(QStringLiteral("Schedule"), this);
+    GroupSche->setObjectName(QStringLiteral("GroupSche"));
+    radioNone = new QRadioButton(QStringLiteral("None"));
+    radioNone->setChecked(true);
+    radioOnce = new QRadioButton(QStringLiteral("Daily once at"));
+    DateTimePicker1 = new QTimeEdit(QTime(12, 0, 0));
+    DateTimePicker1->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    radioDaily = new QRadioButton(QStringLiteral("Daily every"));
+    SpinEditNumber = spin(2, 1000, 2);
+    cbhour = new QLabel(QStringLiteral("minutes"));
+    radioWeekly = new QRadioButton(QStringLiteral("Weekly every on"));
+    cbWeekly = new QComboBox;
+    for (const char* day : kWeekdays) cbWeekly->addItem(QString::fromLatin1(day));
+    cbWeekly->setCurrentIndex(-1);
+
+    auto* layout = new QHBoxLayout(GroupSche);
+    layout->addWidget(radioNone);
+    layout->addSpacing(8);
+    layout->addWidget(radioOnce);
+    layout->addWidget(DateTimePicker1);
+    layout->addSpacing(8);
+    layout->addWidget(radioDaily);
+    layout->addWidget(SpinEditNumber);
+    layout->addWidget(cbhour);
+    layout->addSpacing(8);
+    layout->addWidget(radioWeekly);
+    layout->addWidget(cbWeekly);
+    layout->addStretch();
+
+    for (QRadioButton* radio : {radioNone, radioOnce, radioDaily, radioWeekly}) {
+        connect(radio, &QRadioButton::clicked, this, [this] { radioNoneClick(); });
+    }
+}
+
+void BackupPageWidgets::RadioUseNoneClick() {
+    const bool number = RadioUserNumber->isChecked();
+    rxSpinvalue->setEnabled(number);
+    Labelauto->setEnabled(number);
+    RxSpinIncrease->setEnabled(number);
+}
+
+void BackupPageWidgets::radioNoneClick() {
+    DateTimePicker1->setEnabled(radioOnce->isChecked());
+    SpinEditNumber->setEnabled(radioDaily->isChecked());
+    cbhour->setEnabled(radioDaily->isChecked());
+    cbWeekly->setEnabled(radioWeekly->isChecked());
+    if (radioWeekly->isChecked() && cbWeekly->currentIndex() < 0) cbWeekly->setCurrentIndex(0);
+}
+
+void BackupPageWidgets::setEditable(bool editable) {
+    for (QGroupBox* group : {GroupSource, GroupDes, GroupOption, GroupSche}) group->setEnabled(editable);
+}
+
+void BackupPageWidgets::showPage(const backup::BackupPage& page) {
+    const store::ProjectRecord& r = page.record;
+    const QSignalBlocker blockValue(rxSpinvalue), blockStep(RxSpinIncrease);
+    EditPrefix->setText(QString::fromStdString(r.filenamePrefix));
+    switch (r.suffix) {
+        case store::kSuffixNone: RadioUseNone->setChecked(true); break;
+        case store::kSuffixDate: RadioUseDate->setChecked(true); break;
+        case store::kSuffixNumber: RadioUserNumber->setChecked(true); break;
+        default: break;
+    }
+    RadioUseNoneClick();
+    if (RadioUserNumber->isChecked()) {
+        RxSpinIncrease->setValue(page.increase);
+        rxSpinvalue->setValue(page.shownNumber);
+    }
+    EditFilename->setText(QString::fromStdString(page.archiveName));
+    ListboxBackup->clear();
+    for (const std::string& line : r.includeLines) ListboxBackup->addItem(QString::fromStdString(line));
+    ListBoxNobackup->clear();
+    for (const std::string& line : r.excludeLines) ListBoxNobackup->addItem(QString::fromStdString(line));
+    (r.includeSubfolders ? RadioYes : RadioNo)->setChecked(true);
+    CheckBoxPassword->setChecked(r.usePassword);
+    EditPassword->setText(QString::fromStdString(r.password));
+    EditConfirmPassword->setText(QString::fromStdString(r.passwordConfirmation));
+    CheckBoxpath->setChecked(r.storePaths);
+    CheckBoxcomment->setChecked(r.storeComment);
+    Editcomment->setEnabled(r.storeComment);
+    Editcomment->setText(QString::fromStdString(r.comment));
+
+    const std::string& text = r.scheduleText;
+    switch (r.backupMode) {
+        case store::kModeDailyOnce: {
+            radioOnce->setChecked(true);
+            const auto time = platform::strToTime(text);
+            DateTimePicker1->setTime(time ? toQTime(*time) : QTime(12, 0, 0));
+            break;
+        }
+        case store::kModeEveryMinutes: {
+            radioDaily->setChecked(true);
+            bool ok = false;
+            const int minutes = QString::fromStdString(text).trimmed().toInt(&ok);
+            SpinEditNumber->setValue(ok ? minutes : 5);
+            break;
+        }
+        case store::kModeWeekly: {
+            radioWeekly->setChecked(true);
+            cbWeekly->setCurrentIndex(cbWeekly->findText(QString::fromStdString(text), Qt::MatchFixedString));
+            break;
+        }
+        case store::kModeNone: radioNone->setChecked(true); break;
+        default: break;
+    }
+    radioNoneClick();
+    TrackBar1->setValue(r.packLevel);
+}
+
+void BackupPageWidgets::readInto(backup::BackupPage& page) const {
+    store::ProjectRecord& r = page.record;
+    r.filenamePrefix = EditPrefix->text().toStdString();
+    r.suffix = RadioUserNumber->isChecked() ? store::kSuffixNumber
+               : RadioUseDate->isChecked()  ? store::kSuffixDate
+               : RadioUseNone->isChecked()  ? store::kSuffixNone
+                                            : store::kSuffixNumber;
+    page.shownNumber = rxSpinvalue->value();
+    page.increase = RxSpinIncrease->value();
+    r.increaseValue = page.increase;
+    r.value = page.shownNumber - page.increase;
+    page.archiveName = EditFilename->text().toStdString();
+    r.includeLines.clear();
+    for (int i = 0; i < ListboxBackup->count(); ++i) r.includeLines.push_back(ListboxBackup->item(i)->text().toStdString());
+    r.excludeLines.clear();
+    for (int i = 0; i < ListBoxNobackup->count(); ++i)
+        r.excludeLines.push_back(ListBoxNobackup->item(i)->text().toStdString());
+    r.includeSubfolders = RadioYes->isChecked();
+    r.usePassword = CheckBoxPassword->isChecked();
+    r.password = EditPassword->text().toStdString();
+    r.passwordConfirmation = EditConfirmPassword->text().toStdString();
+    r.storePaths = CheckBoxpath->isChecked();
+    r.storeComment = CheckBoxcomment->isChecked();
+    r.comment = Editcomment->text().toStdString();
+    r.backupMode = radioNone->isChecked()     ? store::kModeNone
+                   : radioWeekly->isChecked() ? store::kModeWeekly
+                   : radioDaily->isChecked()  ? store::kModeEveryMinutes
+                                              : store::kModeDailyOnce;
+    switch (r.backupMode) {
+        case store::kModeDailyOnce: {
+            const QTime t = DateTimePicker1->time();
+            r.scheduleText = platform::timeToStr(platform::encodeTime(t.hour(), t.minute(), t.second()));
+            break;
+        }
+        case store::kModeEveryMinutes: r.scheduleText = std::to_string(SpinEditNumber->value()); break;
+        case store::kModeWeekly: r.scheduleText = cbWeekly->currentText().toStdString(); break;
+        default: break;
+    }
+    r.packLevel = TrackBar1->value();
+}
+
+void BackupPageWidgets::clearPage() {
+    EditPrefix->clear();
+    EditFilename->clear();
+    ListboxBackup->clear();
+    ListBoxNobackup->clear();
+}
+
+}  // namespace zb::app

@@ -1,0 +1,525 @@
+// The window's start, its states and its actions. Each action reads the controls into
+// the page model, calls the core, and shows what the core returned; the window itself
+// decides only what needs a widget: which control is enabled, what is shown where,
+// when the timer runs.
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
+
+#include "app/BackupPageWidgets.h"
+#include "app/DialogService.h"
+#include "app/HelpFiles.h"
+#include "app/Icons.h"
+#include "app/ListEditActions.h"
+#include "app/PreferencesDialog.h"
+#include "app/ProjectBoxDelegate.h"
+#include "app/TrayIcon.h"
+#include "backup/BackupRun.h"
+#include "backup/ScheduleTick.h"
+#include "backup/ScheduleTimes.h"
+#include "platform/TextCase.h"
+
+namespace zb::app {
+
+namespace {
+
+const char* const kCaption = "Varnholt ZIP Backup  V1.05";
+constexpr int kClientWidth = 786;
+constexpr int kClientHeight = 517;
+
+QToolButton* speedButton(QWidget* owner, const char* name, QStyle::StandardPixmap icon, const char* hint) {
+    auto* button = new QToolButton(owner);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(owner->style()->standardIcon(icon));
+    button->setToolTip(QString::fromLatin1(hint));
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(20, 20));
+    return button;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      env_(std::move(env)),
+      projects_(env_.appDir / "project.ini"),
+      prefsStore_(env_.appDir / "project.ini"),
+      log_(env_.appDir / "log.txt", prefs_.logCount, env_.clock) {
+    setObjectName(QStringLiteral("TFormMain"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowIcon(applicationIcon());
+    ui_ = std::make_unique<QtUi>(env_.dialogs, this,
+                                 QtUi::Hooks{[this](int percent) { ProgressBar1->setValue(percent); },
+                                             [this](bool busy) { SetIdleState(!busy); }});
+    RxTrayIcon1 = new TrayIcon(this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(buildToolbar());
+    buildPages();
+    layout->addWidget(PageControl1, 1);
+    layout->addWidget(buildProgressRow());
+
+    Timer1.setInterval(backup::kScheduleTickMilliseconds);
+    connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+    connect(RxTrayIcon1, &TrayIcon::openMainWindow, this, &MainWindow::OpenMainWindow1Click);
+    connect(RxTrayIcon1, &TrayIcon::bringToFront, this, &MainWindow::OpenMainWindow1Click);
+    connect(RxTrayIcon1, &TrayIcon::exitRequested, this, &QWidget::close);
+    connect(RxTrayIcon1, &TrayIcon::backupRequested, this, &MainWindow::trayBackupClick);
+
+    FormCreate();
+    // The design size, or what the controls need at least when a larger font or a
+    // high-density screen asks for more: nothing is clipped, and the user cannot resize.
+    layout->activate();
+    const QSize least = minimumSizeHint();
+    setFixedSize(std::max(kClientWidth, least.width()), std::max(kClientHeight, least.height()));
+    if (QScreen* screen = QApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::buildToolbar() {
+    auto* bar = new QWidget;
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(QStringLiteral("Project:")));
+    comboProject = new QComboBox;
+    comboProject->setObjectName(QStringLiteral("comboProject"));
+    comboProject->setMinimumContentsLength(24);
+    comboProject->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    comboProject->setItemDelegate(new ProjectBoxDelegate([this](const QString& n) { return isScheduled(n); },
+                                                         comboProject));
+    row->addWidget(comboProject);
+    SpRename = speedButton(this, "SpRename", QStyle::SP_FileDialogInfoView, "Rename Project");
+    SpNew = speedButton(this, "SpNew", QStyle::SP_FileDialogNewFolder, "Add Project");
+    SpEdit = speedButton(this, "SpEdit", QStyle::SP_FileDialogDetailedView, "Edit Project");
+    SpDelete = speedButton(this, "SpDelete", QStyle::SP_TrashIcon, "Delete Project");
+    SpSave = speedButton(this, "SpSave", QStyle::SP_DialogSaveButton, "Save Project");
+    SpCancel = speedButton(this, "SpCancel", QStyle::SP_DialogCancelButton, "Cancel ");
+    SpMenu = speedButton(this, "SpMenu", QStyle::SP_FileDialogListView, "Menu");
+    SpeedButton3 = speedButton(this, "SpeedButton3", QStyle::SP_DialogHelpButton, "Help");
+    SpStart = speedButton(this, "SpStart", QStyle::SP_MediaPlay, "Start Backup");
+    SpRestore = speedButton(this, "SpRestore", QStyle::SP_BrowserReload, "Start Restore");
+    SpExit = speedButton(this, "SpExit", QStyle::SP_DialogCloseButton, "Exit");
+    PopupMenu1 = new QMenu(this);
+    menuPreferences = PopupMenu1->addAction(QStringLiteral("Preferences..."));
+    menuPreferences->setObjectName(QStringLiteral("menuPreferences"));
+    PopupMenu1->addSeparator();
+    Help1 = PopupMenu1->addAction(QStringLiteral("Visits Website..."));
+    About1 = PopupMenu1->addAction(QStringLiteral("About..."));
+    SpMenu->setMenu(PopupMenu1);
+    SpMenu->setPopupMode(QToolButton::InstantPopup);
+    for (QToolButton* b : {SpRename, SpNew, SpEdit, SpDelete, SpSave, SpCancel, SpMenu, SpeedButton3, SpStart,
+                           SpRestore, SpExit})
+        row->addWidget(b);
+    row->addStretch();
+
+    connect(comboProject, &QComboBox::activated, this, [this] { comboProjectChange(); });
+    connect(SpRename, &QToolButton::clicked, this, &MainWindow::renameRequested);
+    connect(SpNew, &QToolButton::clicked, this, [this] {
+        PageControl1->setCurrentIndex(kPageBackup);
+        emit newProjectRequested();
+    });
+    connect(SpEdit, &QToolButton::clicked, this, &MainWindow::SpEditClick);
+    connect(SpDelete, &QToolButton::clicked, this, &MainWindow::SpDeleteClick);
+    connect(SpSave, &QToolButton::clicked, this, &MainWindow::SpSaveClick);
+    connect(SpCancel, &QToolButton::clicked, this, &MainWindow::SpCancelClick);
+    connect(SpeedButton3, &QToolButton::clicked, this, [] { openHelp(HelpTopic::Contents); });
+    connect(SpStart, &QToolButton::clicked, this, [this] { SpStartClick(); });
+    connect(SpRestore, &QToolButton::clicked, this, &MainWindow::restoreRequested);
+    connect(SpExit, &QToolButton::clicked, this, &QWidget::close);
+    connect(menuPreferences, &QAction::triggered, this, &MainWindow::menuPreferencesClick);
+    connect(Help1, &QAction::triggered, this, [] { openWebsite(); });
+    connect(About1, &QAction::triggered, this, &MainWindow::About1Click);
+    return bar;
+}
+
+void MainWindow::buildPages() {
+    PageControl1 = new QTabWidget;
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    backupPage = new BackupPageWidgets;
+    tabRestore_ = new QWidget;
+    tabRestore_->setObjectName(QStringLiteral("TabRestore"));
+    tabLog_ = new QWidget;
+    tabLog_->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(backupPage, QStringLiteral("Backup "));
+    PageControl1->addTab(tabRestore_, QStringLiteral("Restore"));
+    PageControl1->addTab(tabLog_, QStringLiteral("Log"));
+    connect(PageControl1, &QTabWidget::currentChanged, this, &MainWindow::pageEntered);
+
+    BackupPageWidgets* p = backupPage;
+    connect(p, &BackupPageWidgets::nameInputsChanged, this, &MainWindow::updateArchiveName);
+    connect(p->SpSelectDirectory, &QToolButton::clicked, this, &MainWindow::SpSelectDirectoryClick);
+    const QString home = QDir::homePath();
+    connect(p->Button2, &QToolButton::clicked, this,
+            [this, p, home] { AddByFilename(*p->ListboxBackup, env_.dialogs, this, home); });
+    connect(p->Button3, &QToolButton::clicked, this,
+            [this, p, home] { AddByFilename(*p->ListBoxNobackup, env_.dialogs, this, home); });
+    connect(p->Button4, &QToolButton::clicked, this,
+            [this, p] { DeleteSelectedLine(*p->ListboxBackup, env_.dialogs, this); });
+    connect(p->Button5, &QToolButton::clicked, this,
+            [this, p] { DeleteSelectedLine(*p->ListBoxNobackup, env_.dialogs, this); });
+    connect(p->SpeedButton1, &QToolButton::clicked, this, [p] { ClearLines(*p->ListboxBackup); });
+    connect(p->SpeedButton2, &QToolButton::clicked, this, [p] { ClearLines(*p->ListBoxNobackup); });
+}
+
+QWidget* MainWindow::buildProgressRow() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    ProgressBar1 = new QProgressBar;
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ButtonCancelRun = new QPushButton(QStringLiteral("Cancel"));
+    ButtonCancelRun->setObjectName(QStringLiteral("ButtonCancelRun"));
+    ButtonCancelRun->setAutoDefault(false);
+    ButtonCancelRun->hide();
+    // Keeps the row's height when the button hides, so the pages do not jump.
+    QSizePolicy keep = ButtonCancelRun->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    ButtonCancelRun->setSizePolicy(keep);
+    layout->addWidget(ProgressBar1, 1);
+    layout->addWidget(ButtonCancelRun);
+    connect(ButtonCancelRun, &QPushButton::clicked, this, [this] {
+        if (cancel_) cancel_();
+    });
+    return row;
+}
+
+void MainWindow::FormCreate() {
+    RxTrayIcon1->icon().setIcon(trayIcon());
+    applyStates();
+    LoadSettings();
+    log_.setLimit(prefs_.logCount);
+    log_.LoadLog();
+    RxTrayIcon1->show();
+    if (StartMinimized) setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void MainWindow::LoadSettings() {
+    PageControl1->setCurrentIndex(kPageBackup);
+    prefsStore_.load(prefs_);
+    reloadProjectList();
+    if (prefsStore_.readStartupKeys().startMinimized()) StartMinimized = true;
+}
+
+void MainWindow::reloadProjectList(const QString& select) {
+    list_ = projects_.readProjectList();
+    const std::string wanted = select.isEmpty() ? projects_.readLastProject() : select.toStdString();
+    projectListChanged(QString::fromStdString(wanted));
+}
+
+void MainWindow::projectListChanged(const QString& select) {
+    loadingProjects_ = true;
+    comboProject->clear();
+    for (const std::string& name : list_.names()) comboProject->addItem(QString::fromStdString(name));
+    BuildTrayBackupMenu();
+    if (const auto index = list_.initialSelection(select.toStdString())) {
+        comboProject->setCurrentIndex(static_cast<int>(*index));
+    }
+    loadingProjects_ = false;
+    RebuildSchedule();
+    if (list_.empty()) {
+        backupPage->clearPage();
+        page_ = backup::BackupPage{};
+    } else {
+        comboProjectChange();
+    }
+}
+
+QString MainWindow::currentProject() const { return comboProject->currentText().trimmed(); }
+
+void MainWindow::comboProjectChange() {
+    if (comboProject->currentIndex() < 0) return;
+    try {
+        page_ = backup::LoadBackupPage(projects_, currentProject().toStdString(), prefs_, env_.clock);
+        backupPage->showPage(page_);
+    } catch (const std::exception& e) {
+        showError(QString::fromStdString(e.what()));
+    }
+}
+
+void MainWindow::updateArchiveName() {
+    backupPage->readInto(page_);
+    backup::UpdateArchiveName(page_, prefs_, env_.clock);
+    backupPage->EditFilename->setText(QString::fromStdString(page_.archiveName));
+}
+
+void MainWindow::SpSelectDirectoryClick() {
+    const QString folder = env_.dialogs.chooseFolder(this, QStringLiteral("Please select directory"),
+                                                     QString::fromStdString(page_.record.savePath));
+    if (folder.isEmpty() || currentProject().isEmpty()) return;
+    page_.record.savePath = folder.toStdString();
+    updateArchiveName();
+}
+
+// The enabling rules: the view/edit table and the busy rule compose, a control being
+// enabled only when both allow it. A run also locks out whatever could change the
+// project under it (choosing, adding, editing, renaming or deleting a project, the
+// preferences), since the engine keeps processing window events while it works.
+void MainWindow::applyStates() {
+    const bool view = viewState_, idle = idle_;
+    for (QWidget* w : std::initializer_list<QWidget*>{comboProject, SpRename, SpNew, SpEdit, SpDelete})
+        w->setEnabled(view && idle);
+    menuPreferences->setEnabled(view && idle);
+    SpStart->setEnabled(view && idle);
+    SpRestore->setEnabled(view && idle);
+    SpSave->setEnabled(!view);
+    SpCancel->setEnabled(!view);
+    backupPage->setEditable(!view);
+    PageControl1->setEnabled(idle);
+    RxTrayIcon1->setBackupItemsEnabled(view && idle);
+}
+
+void MainWindow::SetViewState(bool view) {
+    viewState_ = view;
+    applyStates();
+    if (!view && backupPage->ListboxBackup->count() > 0) {
+        backupPage->ListboxBackup->setFocus();
+        backupPage->ListboxBackup->setCurrentRow(0);
+    }
+}
+
+void MainWindow::SetIdleState(bool idle) {
+    idle_ = idle;
+    applyStates();
+    ButtonCancelRun->setVisible(!idle);
+    if (idle) {
+        QApplication::restoreOverrideCursor();
+    } else {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+}
+
+void MainWindow::setCancelHandler(std::function<void()> cancel) { cancel_ = std::move(cancel); }
+
+void MainWindow::SpEditClick() {
+    if (comboProject->count() == 0) return;
+    PageControl1->setCurrentIndex(kPageBackup);
+    SetViewState(false);
+}
+
+void MainWindow::SpCancelClick() {
+    SetViewState(true);
+    comboProjectChange();
+}
+
+void MainWindow::SpSaveClick() {
+    if (currentProject().isEmpty()) return;
+    backupPage->readInto(page_);
+    try {
+        if (const auto refusal = projects_.saveProject(currentProject().toStdString(), page_.record,
+                                                       page_.archiveName)) {
+            env_.dialogs.message(this, MessageKind::Error, kindCaption(MessageKind::Error),
+                                 QString::fromStdString(*refusal));
+            return;
+        }
+    } catch (const std::exception& e) {
+        showError(QString::fromStdString(e.what()));
+        return;
+    }
+    // The save empties the password or comment fields it did not store.
+    const QSignalBlocker block(backupPage);
+    backupPage->EditPassword->setText(QString::fromStdString(page_.record.password));
+    backupPage->EditConfirmPassword->setText(QString::fromStdString(page_.record.passwordConfirmation));
+    backupPage->Editcomment->setText(QString::fromStdString(page_.record.comment));
+    SetViewState(true);
+    RebuildSchedule();
+}
+
+void MainWindow::SpDeleteClick() {
+    if (comboProject->count() == 0) return;
+    const QString name = currentProject();
+    if (!env_.dialogs.question(this, MessageKind::Information, kindCaption(MessageKind::Confirmation),
+                               QStringLiteral("Do you want to delete '%1' project?").arg(name)))
+        return;
+    if (comboProject->currentIndex() < 0) return;
+    try {
+        projects_.deleteProject(name.toStdString(), list_);
+    } catch (const std::exception& e) {
+        showError(QString::fromStdString(e.what()));
+        return;
+    }
+    projectListChanged(list_.empty() ? QString() : QString::fromStdString(list_[0]));
+}
+
+backup::BackupResult MainWindow::SpStartClick() {
+    if (comboProject->count() == 0 || !idle_) return {};
+    const int page = PageControl1->currentIndex();
+    backupPage->readInto(page_);
+    backup::BackupServices services{*ui_, env_.clock, projects_, log_};
+    const backup::BackupResult result = backup::SpStartClick(page_, prefs_, services);
+    if (result.outcome != backup::BackupOutcome::NoProject && result.outcome != backup::BackupOutcome::Declined &&
+        result.outcome != backup::BackupOutcome::Refused)
+        emit logChanged();
+    if (result.outcome == backup::BackupOutcome::Succeeded || result.outcome == backup::BackupOutcome::Incomplete) {
+        backupPage->showPage(page_);
+        PageControl1->setCurrentIndex(page);
+        emit pageEntered(page);
+    }
+    if (closeAfterRun_) QTimer::singleShot(0, this, &QWidget::close);
+    return result;
+}
+
+bool MainWindow::selectProject(const std::string& name) {
+    const auto index = list_.indexOf(name);
+    if (!index) return false;
+    comboProject->setCurrentIndex(static_cast<int>(*index));
+    comboProjectChange();
+    return true;
+}
+
+bool MainWindow::startBackup() {
+    const backup::BackupResult result = SpStartClick();
+    return result.outcome != backup::BackupOutcome::Failed;
+}
+
+void MainWindow::trayBackupClick(const QString& name) {
+    if (!viewState_ || !idle_) return;
+    if (selectProject(name.toStdString())) SpStartClick();
+}
+
+void MainWindow::Timer1Timer() {
+    try {
+        backup::ScheduleTick(schedules_, env_.clock, *this);
+    } catch (const std::exception& e) {
+        showError(QString::fromStdString(e.what()));
+    }
+}
+
+bool MainWindow::isScheduled(const QString& name) const {
+    const auto index = list_.indexOf(name.toStdString());
+    return index && *index < scheduledMarks_.size() && scheduledMarks_[*index];
+}
+
+void MainWindow::BuildTrayBackupMenu() {
+    QStringList names;
+    for (const std::string& name : list_.names()) names << QString::fromStdString(name);
+    RxTrayIcon1->BuildTrayBackupMenu(names);
+    RxTrayIcon1->setScheduleMarks(scheduledMarks_);
+}
+
+void MainWindow::RebuildSchedule() {
+    Timer1.stop();
+    std::vector<backup::ScheduleSource> sources;
+    scheduledMarks_.assign(list_.size(), false);
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+        const store::ProjectRecord record = projects_.loadProject(list_[i]);
+        if (record.backupMode == store::kModeNone) continue;
+        scheduledMarks_[i] = true;
+        sources.push_back({list_[i], record.backupMode, record.scheduleText});
+    }
+    schedules_ = backup::ComputeScheduleTimes(sources, env_.clock);
+    RxTrayIcon1->setScheduleMarks(scheduledMarks_);
+    for (int i = 0; i < comboProject->count(); ++i)
+        comboProject->setItemIcon(i, isScheduled(comboProject->itemText(i)) ? scheduleMark() : QIcon());
+    if (!schedules_.empty()) Timer1.start();
+}
+
+void MainWindow::menuPreferencesClick() {
+    PreferencesDialog dialog(prefsStore_, env_.executablePath, env_.dialogs, this);
+    dialog.setValues(prefs_);
+    if (env_.dialogs.exec(dialog) != QDialog::Accepted) return;
+    dialog.takeValues(prefs_);
+    log_.setLimit(prefs_.logCount);
+    emit preferencesChanged();
+}
+
+void MainWindow::About1Click() {
+    env_.dialogs.message(this, MessageKind::Information, QStringLiteral("About"),
+                         QStringLiteral("Varnholt ZIP Backup V1.05\rProject version %1\rQt %2")
+                             .arg(QStringLiteral(ZB_PROJECT_VERSION), QString::fromLatin1(qVersion())));
+}
+
+void MainWindow::OpenMainWindow1Click() {
+    show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
+void MainWindow::ApplicationEvents1Minimize() {
+    if (StartMinimized) {
+        StartMinimized = false;
+        return;
+    }
+    // Only the notification-area icon remains; without one, minimised stays minimised.
+    if (TrayIcon::available()) QTimer::singleShot(0, this, &QWidget::hide);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        ApplicationEvents1Minimize();
+    }
+    QWidget::changeEvent(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        openHelp(HelpTopic::MainWindow);
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && !idle_) {
+        ButtonCancelRun->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!idle_) {
+        // The run is on the stack below this event; the window closes once it has
+        // ended, after the user agreed to stop it.
+        event->ignore();
+        if (!closeAfterRun_ &&
+            env_.dialogs.question(this, MessageKind::Confirmation, kindCaption(MessageKind::Confirmation),
+                                  QStringLiteral("A backup or restore is running.\rStop it and exit?"))) {
+            closeAfterRun_ = true;
+            if (cancel_) cancel_();
+        }
+        return;
+    }
+    FormClose();
+    RxTrayIcon1->icon().hide();
+    event->accept();
+    QApplication::quit();
+}
+
+void MainWindow::FormClose() {
+    Timer1.stop();
+    try {
+        prefsStore_.writeAtClose(prefs_, list_, currentProject().toStdString());
+    } catch (const std::exception& e) {
+        showError(QString::fromStdString(e.what()));
+    }
+}
+
+void MainWindow::showError(const QString& text) {
+    env_.dialogs.message(this, MessageKind::Error, kindCaption(MessageKind::Error), text);
+}
+
+}  // namespace zb::app

@@ -1,0 +1,94 @@
+// Renders the window and this program's dialogs into PNG files for the README, on a
+// demonstration settings folder with two projects (one scheduled) and real archives.
+// Usage: zipbackup-screenshots OUTPUT_FOLDER (run on the offscreen platform).
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+
+#include "app/BackupPageWidgets.h"
+#include "app/Icons.h"
+#include "app/MainWindow.h"
+#include "app/MsgForm.h"
+#include "app/PreferencesDialog.h"
+#include "app/QtDialogService.h"
+#include "platform/AppDir.h"
+#include "store/ProjectStore.h"
+
+namespace {
+
+void save(QWidget& widget, const QDir& out, const char* name) {
+    const QString path = out.filePath(QString::fromLatin1(name));
+    if (!widget.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::printf("%s\n", qPrintable(path));
+}
+
+void addProject(const std::filesystem::path& ini, const std::filesystem::path& root, const std::string& name,
+                int mode, const std::string& when) {
+    zb::store::ProjectStore projects(ini);
+    zb::store::ProjectList list = projects.readProjectList();
+    zb::store::ProjectRecord record = zb::store::newProjectRecord();
+    record.filenamePrefix = name;
+    record.savePath = (root / "archives").string();
+    record.includeLines = {(root / "documents" / "*.*").string(), (root / "photos" / "*.jpg").string()};
+    record.excludeLines = {(root / "documents" / "*.tmp").string()};
+    record.usePassword = false;
+    record.comment = "Weekly copy of the documents";
+    record.backupMode = mode;
+    record.scheduleText = when;
+    projects.createProject(name, record, list);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Varnholt ZIP Backup"));
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zipbackup-screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    out.mkpath(QStringLiteral("."));
+    QTemporaryDir scratch;
+    const std::filesystem::path root = scratch.path().toStdString();
+    std::filesystem::create_directories(root / "archives");
+    std::filesystem::create_directories(root / "documents");
+    std::ofstream(root / "documents" / "letter.txt") << "Dear reader,\n";
+    addProject(root / "project.ini", root, "Documents", zb::store::kModeWeekly, "Friday");
+    addProject(root / "project.ini", root, "Photos", zb::store::kModeNone, "");
+
+    zb::platform::SystemClock clock;
+    zb::app::QtDialogService dialogs;
+    zb::app::MainWindow window(zb::app::AppEnvironment{root, clock, dialogs, "/usr/bin/zipbackup"});
+    window.show();
+    save(window, out, "main-backup.png");
+    window.SpEditClick();
+    save(window, out, "main-backup-edit.png");
+    window.SpCancelClick();
+    window.PageControl1->setCurrentIndex(zb::app::MainWindow::kPageRestore);
+    save(window, out, "main-restore.png");
+    window.PageControl1->setCurrentIndex(zb::app::MainWindow::kPageLog);
+    save(window, out, "main-log.png");
+    window.PageControl1->setCurrentIndex(zb::app::MainWindow::kPageBackup);
+
+    zb::app::PreferencesDialog prefs(window.preferencesStore(), "/usr/bin/zipbackup", dialogs, &window);
+    prefs.setValues(window.preferences());
+    prefs.show();
+    save(prefs, out, "preferences-general.png");
+    prefs.pages->setCurrentIndex(1);
+    save(prefs, out, "preferences-backup.png");
+    prefs.hide();
+
+    zb::app::MsgForm message(QStringLiteral("Backup Files Succeeds!\rProject Name: 'Documents'\r"
+                                            "File Name:    'Documents1.zip'\rFile Size:    '12Kb'"),
+                             zb::platform::MessageKind::Information, 4, &window);
+    message.show();
+    save(message, out, "message-window.png");
+    window.hide();
+    return 0;
+}

@@ -197,6 +197,9 @@ QWidget* MainWindow::buildProgressRow() {
     ButtonCancelRun = new QPushButton(QStringLiteral("Cancel"));
     ButtonCancelRun->setObjectName(QStringLiteral("ButtonCancelRun"));
     ButtonCancelRun->setAutoDefault(false);
+    // A button's shortcut works only while the button is shown: Escape cancels a run
+    // and means nothing otherwise.
+    ButtonCancelRun->setShortcut(QKeySequence(Qt::Key_Escape));
     ButtonCancelRun->hide();
     // Keeps the row's height when the button hides, so the pages do not jump.
     QSizePolicy keep = ButtonCancelRun->sizePolicy();
@@ -481,10 +484,6 @@ void MainWindow::changeEvent(QEvent* event) {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         openHelp(HelpTopic::MainWindow);
-        return;
-    }
-    if (event->key() == Qt::Key_Escape && !idle_) {
-        ButtonCancelRun->click();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -28,6 +28,7 @@
 #include "app/DialogService.h"
 #include "app/HelpFiles.h"
 #include "app/Icons.h"
+#include "app/MainWindowDialogs.h"
 #include "app/ListEditActions.h"
 #include "app/PreferencesDialog.h"
 #include "app/ProjectBoxDelegate.h"
@@ -86,6 +87,7 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
     connect(RxTrayIcon1, &TrayIcon::bringToFront, this, &MainWindow::OpenMainWindow1Click);
     connect(RxTrayIcon1, &TrayIcon::exitRequested, this, &QWidget::close);
     connect(RxTrayIcon1, &TrayIcon::backupRequested, this, &MainWindow::trayBackupClick);
+    new MainWindowDialogs(*this);
 
     FormCreate();
     // The design size, or what the controls need at least when a larger font or a

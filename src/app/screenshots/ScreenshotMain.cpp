@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "DialogShots.h"
 #include "app/BackupPageWidgets.h"
 #include "app/Icons.h"
 #include "app/MainWindow.h"
@@ -89,6 +90,8 @@ int main(int argc, char** argv) {
                              zb::platform::MessageKind::Information, 4, &window);
     message.show();
     save(message, out, "message-window.png");
+    message.hide();
+    saveDialogShots(window, out);
     window.hide();
     return 0;
 }

@@ -1,0 +1,27 @@
+// The dialogs the main window opens: "Rename project" (SpRename) and "Select files by
+// wildcard" on both lists of the page "Backup ".
+// The main window creates one of these as its child; it only connects the window's
+// buttons to the dialogs and hands what they return to the store.
+#pragma once
+
+#include <QObject>
+
+namespace zb::app {
+
+class MainWindow;
+
+class MainWindowDialogs : public QObject {
+    Q_OBJECT
+public:
+    explicit MainWindowDialogs(MainWindow& window);
+
+    // Renames the selected project: an empty name is refused by the dialog, another
+    // project's name by the store ("Project Name exists,Rename fail!"); after a rename
+    // the project box, the tray submenu and the schedules follow.
+    void SpRenameClick();
+
+private:
+    MainWindow& window_;
+};
+
+}  // namespace zb::app

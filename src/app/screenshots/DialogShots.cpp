@@ -1,0 +1,39 @@
+// Each dialog is rendered as the user first sees it, on the demonstration settings the
+// screenshot program prepared (two favourite wildcards are stored for the purpose).
+#include "DialogShots.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <cstdio>
+
+#include "app/FormRename.h"
+#include "app/FormSelectByFilter.h"
+#include "app/FormWildcard.h"
+#include "app/MainWindow.h"
+
+namespace {
+
+void shoot(QWidget& widget, const QDir& out, const char* name) {
+    widget.show();
+    const QString path = out.filePath(QString::fromLatin1(name));
+    if (!widget.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::printf("%s\n", qPrintable(path));
+    widget.hide();
+}
+
+}  // namespace
+
+void saveDialogShots(zb::app::MainWindow& window, const QDir& out) {
+    window.preferencesStore().writeWildcards({"*.*", "*.docx", "*.jpg"});
+    zb::app::FormSelectByFilter select(window.preferencesStore(), window.dialogs(), &window);
+    select.setFolder(QDir::homePath());
+    shoot(select, out, "dialog-select-by-wildcard.png");
+
+    zb::app::FormWildcard wildcards(window.preferencesStore(), window.dialogs(), &window);
+    wildcards.Edit1->setText(QStringLiteral("*.pdf"));
+    shoot(wildcards, out, "dialog-edit-wildcard.png");
+
+    zb::app::FormRename rename(window.comboProject->currentText(), window.dialogs(), &window);
+    shoot(rename, out, "dialog-rename.png");
+}

@@ -86,6 +86,14 @@ FormSelectByFilter::FormSelectByFilter(const store::PreferencesStore& prefs, Dia
             [this](const QModelIndex& current) {
                 if (current.isValid()) setFolder(folders_->filePath(current));
             });
+    // The tree fills itself in the background: once the chosen folder's parents are
+    // read, it is shown and marked.
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] {
+        const QSignalBlocker blockTree(DirectoryListBox1->selectionModel());
+        const QModelIndex index = folders_->index(folder_);
+        DirectoryListBox1->setCurrentIndex(index);
+        DirectoryListBox1->scrollTo(index);
+    });
     connect(SpeedButton1, &QToolButton::clicked, this, &FormSelectByFilter::SpeedButton1Click);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

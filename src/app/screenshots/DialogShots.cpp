@@ -3,6 +3,8 @@
 #include "DialogShots.h"
 
 #include <QComboBox>
+#include <QEventLoop>
+#include <QTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <cstdio>
@@ -16,6 +18,10 @@ namespace {
 
 void shoot(QWidget& widget, const QDir& out, const char* name) {
     widget.show();
+    // The folder tree reads the disk in the background; give it a moment.
+    QEventLoop wait;
+    QTimer::singleShot(500, &wait, &QEventLoop::quit);
+    wait.exec();
     const QString path = out.filePath(QString::fromLatin1(name));
     if (!widget.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     std::printf("%s\n", qPrintable(path));
@@ -27,7 +33,7 @@ void shoot(QWidget& widget, const QDir& out, const char* name) {
 void saveDialogShots(zb::app::MainWindow& window, const QDir& out) {
     window.preferencesStore().writeWildcards({"*.*", "*.docx", "*.jpg"});
     zb::app::FormSelectByFilter select(window.preferencesStore(), window.dialogs(), &window);
-    select.setFolder(QDir::homePath());
+    select.setFolder(QStringLiteral("/usr/share"));
     shoot(select, out, "dialog-select-by-wildcard.png");
 
     zb::app::FormWildcard wildcards(window.preferencesStore(), window.dialogs(), &window);

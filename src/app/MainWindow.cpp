@@ -30,8 +30,10 @@
 #include "app/Icons.h"
 #include "app/MainWindowDialogs.h"
 #include "app/ListEditActions.h"
+#include "app/LogPage.h"
 #include "app/PreferencesDialog.h"
 #include "app/ProjectBoxDelegate.h"
+#include "app/RestorePage.h"
 #include "app/TrayIcon.h"
 #include "backup/BackupRun.h"
 #include "backup/ScheduleTick.h"
@@ -90,6 +92,8 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
     new MainWindowDialogs(*this);
 
     FormCreate();
+    restorePage = new RestorePage(*this);
+    logPage = new LogPage(*this);
     // The design size, or what the controls need at least when a larger font or a
     // high-density screen asks for more: nothing is clipped, and the user cannot resize.
     layout->activate();

@@ -34,6 +34,8 @@ namespace zb::app {
 
 class BackupPageWidgets;
 class DialogService;
+class LogPage;
+class RestorePage;
 class TrayIcon;
 
 struct AppEnvironment {
@@ -98,6 +100,8 @@ public:
     QAction* About1 = nullptr;
     QTabWidget* PageControl1 = nullptr;
     BackupPageWidgets* backupPage = nullptr;
+    RestorePage* restorePage = nullptr;
+    LogPage* logPage = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* ButtonCancelRun = nullptr;
     TrayIcon* RxTrayIcon1 = nullptr;

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
@@ -17,8 +18,10 @@
 #include "app/MsgForm.h"
 #include "app/PreferencesDialog.h"
 #include "app/QtDialogService.h"
+#include "log/LogEntry.h"
 #include "platform/AppDir.h"
 #include "store/ProjectStore.h"
+#include "zip/TZipWriter.h"
 
 namespace {
 
@@ -44,6 +47,18 @@ void addProject(const std::filesystem::path& ini, const std::filesystem::path& r
     projects.createProject(name, record, list);
 }
 
+// A real archive of the demonstration files, dated `hoursAgo` hours back.
+void writeArchive(const std::filesystem::path& root, const std::string& name, const std::string& pattern,
+                  int hoursAgo) {
+    zb::zip::TZipWriter writer;
+    writer.SetZipName((root / "archives" / name).string());
+    writer.SetRecurse(true);
+    writer.FilesList = {(root / "documents" / pattern).string()};
+    writer.Zip();
+    std::filesystem::last_write_time(root / "archives" / name,
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(hoursAgo));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,12 +75,29 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(root / "archives");
     std::filesystem::create_directories(root / "documents");
     std::ofstream(root / "documents" / "letter.txt") << "Dear reader,\n";
+    std::filesystem::create_directories(root / "documents" / "reports");
+    for (int i = 1; i <= 4; ++i) {
+        std::ofstream report(root / "documents" / "reports" / ("report-" + std::to_string(i) + ".txt"));
+        for (int line = 0; line < 400 * i; ++line) report << "Quarter " << i << ", line " << line << ": figures\n";
+    }
+    writeArchive(root, "Documents1.zip", "*.txt", 72);
+    writeArchive(root, "Documents2.zip", "*.*", 48);
+    writeArchive(root, "Documents3.zip", "*.*", 24);
     addProject(root / "project.ini", root, "Documents", zb::store::kModeWeekly, "Friday");
     addProject(root / "project.ini", root, "Photos", zb::store::kModeNone, "");
 
     zb::platform::SystemClock clock;
     zb::app::QtDialogService dialogs;
     zb::app::MainWindow window(zb::app::AppEnvironment{root, clock, dialogs, "/usr/bin/zipbackup"});
+    zb::activitylog::ActivityLog& log = window.activityLog();
+    const std::string archives = (root / "archives").string() + "/";
+    log.AppendLog(zb::activitylog::kBackup, zb::activitylog::kSucceeds, "Documents", archives + "Documents1.zip  9Kb");
+    log.AppendLog(zb::activitylog::kBackup, zb::activitylog::kInterrupt, "Photos",
+                  archives + "Photos1.zip exists");
+    log.AppendLog(zb::activitylog::kBackup, zb::activitylog::kSucceeds, "Documents", archives + "Documents2.zip  33Kb");
+    log.AppendLog(zb::activitylog::kRestore, zb::activitylog::kFails, "Documents", archives + "Documents2.zip  33Kb");
+    log.AppendLog(zb::activitylog::kRestore, zb::activitylog::kSucceeds, "Documents", archives + "Documents2.zip  33Kb");
+    emit window.logChanged();
     window.show();
     save(window, out, "main-backup.png");
     window.SpEditClick();

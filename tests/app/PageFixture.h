@@ -1,6 +1,6 @@
 // A main window on a scratch settings folder with one project "Docs" whose save folder
-// holds archives made by Info-ZIP's zip, for the tests of the pages "Restore" and "Log".
-// Its dialog service records the caption of every question as well.
+// receives archives made by Info-ZIP's zip, for the tests of the pages "Restore" and
+// "Log". Its dialog service also records question captions and can answer by text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
-#include <memory>
 
 #include "app/MainWindow.h"
 #include "app/RestorePage.h"
@@ -23,15 +22,11 @@ namespace zb::test {
 
 class CaptionDialogs : public ScriptedDialogs {
 public:
-    std::vector<QString> questionCaptions;
-    // Answers a question by its text when it gives an answer; the script otherwise.
+    std::vector<QString> captions;
     std::function<std::optional<bool>(const QString&)> decide = [](const QString&) { return std::nullopt; };
     bool question(QWidget* parent, platform::MessageKind kind, const QString& caption, const QString& text) override {
-        questionCaptions.push_back(caption);
-        if (const auto answer = decide(text)) {
-            questions.push_back(text);
-            return *answer;
-        }
+        captions.push_back(caption);
+        if (const auto answer = decide(text)) return questions.push_back(text), *answer;
         return ScriptedDialogs::question(parent, kind, caption, text);
     }
 };
@@ -41,20 +36,17 @@ protected:
     TempDir dir;
     CaptionDialogs dialogs;
     platform::ManualClock clock{platform::encodeDateTime({2024, 3, 7, 10, 0, 0, 0})};
-    std::filesystem::path appDir = dir / "settings";
-    std::filesystem::path archives = dir / "archives";
-    std::filesystem::path out = dir / "out";
+    std::filesystem::path appDir = dir / "settings", archives = dir / "archives", out = dir / "out";
+    std::vector<std::string> opened;
 
     PageFixture() {
         setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        std::filesystem::create_directories(appDir);
-        std::filesystem::create_directories(archives);
-        std::filesystem::create_directories(out);
+        for (const auto& folder : {appDir, archives, out}) std::filesystem::create_directories(folder);
         dir.write("src/a.txt", "alpha\n");
         dir.write("src/sub/b.txt", std::string(3000, 'b'));
         store::ProjectStore projects(appDir / "project.ini");
-        store::ProjectList list = projects.readProjectList();
+        store::ProjectList list;
         store::ProjectRecord record = store::newProjectRecord();
         record.filenamePrefix = "Docs";
         record.savePath = archives.string();
@@ -67,28 +59,19 @@ protected:
         unsetenv("XDG_CONFIG_HOME");
     }
 
-    // An archive of the source tree in the save folder; `options` go to zip.
-    std::filesystem::path makeArchive(const std::string& name, const std::string& options = "") {
-        const std::filesystem::path archive = archives / name;
+    void makeArchive(const std::string& name, const std::string& options = "") {
         const auto r = runCommand("cd " + shellQuote((dir / "src").string()) + " && zip -qr " + options + " " +
-                                  shellQuote(archive.string()) + " . 2>&1");
+                                  shellQuote((archives / name).string()) + " . 2>&1");
         EXPECT_EQ(r.exitCode, 0) << r.output;
-        return archive;
     }
-
-    std::unique_ptr<app::MainWindow> open() {
-        auto w = std::make_unique<app::MainWindow>(app::AppEnvironment{appDir, clock, dialogs, "/usr/bin/zipbackup"});
+    std::unique_ptr<app::MainWindow> open(app::DialogService* service = nullptr) {
+        auto w = std::make_unique<app::MainWindow>(
+            app::AppEnvironment{appDir, clock, service ? *service : dialogs, "/usr/bin/zipbackup"});
         w->restorePage->openArchive = [this](const std::string& path) { opened.push_back(path); };
+        w->PageControl1->setCurrentIndex(app::MainWindow::kPageRestore);
         return w;
     }
-    static void enterRestore(app::MainWindow& w) { w.PageControl1->setCurrentIndex(app::MainWindow::kPageRestore); }
-
-    std::string logKey(int n, const char* key) const {
-        return platform::IniFile(appDir / "log.txt").readString("Log" + std::to_string(n), key, "<none>");
-    }
     int logTotal() const { return platform::IniFile(appDir / "log.txt").readInteger("Common", "Log Total", 0); }
-
-    std::vector<std::string> opened;
 };
 
 }  // namespace zb::test

@@ -1,6 +1,9 @@
-// The "Files Sort" menu: each tag sets its preference and checks its own item only,
-// and a tag the menu lacks changes nothing.
+// The "Files Sort" menu: each tag sets its preference and checks its own item only; a
+// tag the menu lacks changes nothing.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "restore/SortMenu.h"
 
@@ -8,30 +11,27 @@ namespace zb::restore {
 namespace {
 
 TEST(SortMenuTest, TagsSetThePreferencesAndTheirChecks) {
-    struct Case {
+    // From "by size" with no direction marked: {tag, applied, field, descending, checked items}.
+    const struct {
         int tag;
         bool applied;
         int field;
-        bool descending, marked;
-        int checkedField, checkedDirection;  // 0 when no direction item is checked
+        bool descending;
+        std::vector<int> checked;
+    } cases[] = {
+        {kTagByName, true, store::kSortByName, false, {kTagByName}},
+        {kTagAscending, true, store::kSortBySize, false, {kTagBySize, kTagAscending}},
+        {kTagDescending, true, store::kSortBySize, true, {kTagBySize, kTagDescending}},
+        {450, false, store::kSortBySize, false, {kTagBySize}},
     };
-    // Start: by size, direction never marked.
-    const Case cases[] = {
-        {kTagByName, true, store::kSortByName, false, false, kTagByName, 0},
-        {kTagByDate, true, store::kSortByDate, false, false, kTagByDate, 0},
-        {kTagAscending, true, store::kSortBySize, false, true, kTagBySize, kTagAscending},
-        {kTagDescending, true, store::kSortBySize, true, true, kTagBySize, kTagDescending},
-        {450, false, store::kSortBySize, false, false, kTagBySize, 0},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         store::Preferences prefs;
         prefs.sortField = store::kSortBySize;
         EXPECT_EQ(ApplySortMenuTag(prefs, c.tag), c.applied) << c.tag;
         EXPECT_EQ(prefs.sortField, c.field) << c.tag;
         EXPECT_EQ(prefs.sortDescending, c.descending) << c.tag;
-        EXPECT_EQ(prefs.sortDirectionMarked, c.marked) << c.tag;
         for (int tag : {kTagByName, kTagBySize, kTagByDate, kTagAscending, kTagDescending})
-            EXPECT_EQ(SortMenuItemChecked(prefs, tag), tag == c.checkedField || tag == c.checkedDirection)
+            EXPECT_EQ(SortMenuItemChecked(prefs, tag), std::count(c.checked.begin(), c.checked.end(), tag) == 1)
                 << c.tag << " item " << tag;
     }
 }

@@ -11,6 +11,8 @@
 #include "cli/CliSettings.h"
 #include "cli/PasswordPrompt.h"
 #include "cli/ProgressBar.h"
+#include "cli/TerminalText.h"
+#include "zip/WildcardMatch.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::cli {
@@ -26,6 +28,39 @@ std::string skipText(zip::TSkipReason reason, const std::string& detail) {
     std::string text = zip::skipReasonText(reason);
     if (!detail.empty()) text += " (" + detail + ")";
     return text;
+}
+
+std::string countsText(int files, int folders) {
+    std::string text = std::to_string(files) + (files == 1 ? " file" : " files");
+    if (folders > 0) text += ", " + std::to_string(folders) + (folders == 1 ? " folder" : " folders");
+    return text;
+}
+
+std::string badCrcText(const zip::TZipReader& reader, std::uint32_t calc, std::uint32_t stored) {
+    if (!reader.LastSkipDetail().empty()) return reader.LastSkipDetail();
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "bad CRC %08x (should be %08x)", calc, stored);
+    return buf;
+}
+
+std::vector<std::string> unmatchedPatterns(zip::TZipReader& reader, const std::vector<std::string>& patterns) {
+    std::vector<std::string> unmatched;
+    if (patterns.empty()) return unmatched;
+    reader.ReadDirectory();
+    for (const std::string& pattern : patterns) {
+        std::string p = pattern;
+        for (char& c : p)
+            if (c == '\\') c = '/';
+        bool found = false;
+        for (int i = 0; i < reader.MemberCount() && !found; ++i) found = zip::wildcardMatch(p, reader.Member(i).storedName());
+        if (!found) unmatched.push_back(pattern);
+    }
+    return unmatched;
+}
+
+bool reportUnmatched(ArchiveIo& io, const std::vector<std::string>& unmatched) {
+    for (const std::string& p : unmatched) io.err << "Error: no member matches \"" << printableName(p) << "\"\n";
+    return !unmatched.empty();
 }
 
 void setUpReader(zip::TZipReader& reader, const std::string& archive, bool rebuild) {

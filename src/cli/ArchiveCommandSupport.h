@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/ArchiveCommands.h"
 #include "zip/TZipReader.h"
@@ -16,6 +17,21 @@ std::string dosDateTimeText(std::uint32_t dos);
 
 // "wrong password", "not supported (Unknown Compression Method (LZMA))", ...
 std::string skipText(zip::TSkipReason reason, const std::string& detail);
+
+// "2 files", "2 files, 1 folder": the counts every archive command gives, files and
+// folder entries apart.
+std::string countsText(int files, int folders);
+
+// What a failed CRC check reports: the corrupt data with its method when decoding
+// broke off (the reader's detail), else the two CRC values.
+std::string badCrcText(const zip::TZipReader& reader, std::uint32_t calc, std::uint32_t stored);
+
+// The member patterns that match no member of the reader's archive (whose directory
+// this reads), so that a mistyped name is an error and not "0 members".
+std::vector<std::string> unmatchedPatterns(zip::TZipReader& reader, const std::vector<std::string>& patterns);
+
+// Reports each unmatched pattern on the error stream; true when there was one.
+bool reportUnmatched(ArchiveIo& io, const std::vector<std::string>& unmatched);
 
 // Opens the archive for a command: its name, the mode for an archive without an end
 // record (not an archive, or rebuilt from the local headers).

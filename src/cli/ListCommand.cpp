@@ -6,6 +6,7 @@
 #include "cli/ArchiveCommandSupport.h"
 #include "cli/ArchiveCommands.h"
 #include "cli/CliSettings.h"
+#include "cli/TerminalText.h"
 #include "zip/MemberDecoder.h"
 #include "zip/ZipErrors.h"
 
@@ -31,25 +32,25 @@ int runListCommand(const ListOptions& options, ArchiveIo& io) {
         io.out << row("------------", "------------", "---------", "-------------------", "--------", "---", "----")
                << '\n';
         std::uint64_t length = 0, packed = 0;
-        int files = 0;
+        int files = 0, folders = 0;
         for (int i = 0; i < reader.MemberCount(); ++i) {
             const zip::TZipHeaderInfo& h = reader.Member(i);
             char crc[16];
             std::snprintf(crc, sizeof crc, "%08x", h.crc32);
             io.out << row(std::to_string(h.uncompressedSize), std::to_string(h.compressedSize),
                           zip::methodName(h.compressionMethod), dosDateTimeText(h.dosDateTime), crc,
-                          h.encrypted() ? "yes" : "", h.storedName())
+                          h.encrypted() ? "yes" : "", printableName(h.storedName()))
                    << '\n';
             length += h.uncompressedSize;
             packed += h.compressedSize;
-            if (!h.fileName().empty()) ++files;
+            ++(h.fileName().empty() ? folders : files);
         }
         io.out << row("------------", "------------", "", "", "", "", "-------") << '\n';
         io.out << row(std::to_string(length), std::to_string(packed), "", "", "", "",
-                      std::to_string(files) + (files == 1 ? " file" : " files"))
+                      countsText(files, folders))
                << '\n';
         const std::string comment = reader.ArchiveComment();
-        if (!comment.empty()) io.out << "Comment: " << comment << '\n';
+        if (!comment.empty()) io.out << "Comment: " << printableComment(comment) << '\n';
         return kExitOk;
     } catch (const std::exception& e) {
         io.err << "Error: " << options.archive << ": " << e.what() << '\n';

@@ -8,6 +8,7 @@
 #include "cli/ArchiveCommandSupport.h"
 #include "cli/ArchiveCommands.h"
 #include "cli/CliSettings.h"
+#include "cli/TerminalText.h"
 #include "cli/ProgressBar.h"
 #include "zip/ZipErrors.h"
 
@@ -30,31 +31,35 @@ int runTestCommand(const TestOptions& options, ArchiveIo& io) {
         reader.OnEndUnZip = [&](zip::TZipReader&, int, const std::string& name) {
             if (options.quiet) return;
             clearBar();
-            io.out << "    testing: " << name << "  OK\n";
+            io.out << "    testing: " << printableName(name) << "  OK\n";
         };
         reader.OnBadCRC = [&](zip::TZipReader& r, std::uint32_t calc, std::uint32_t stored, int index) {
             ++failures;
             clearBar();
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "bad CRC %08x (should be %08x)", calc, stored);
-            io.err << "    testing: " << r.Member(index).storedName() << "  " << buf << '\n';
+            io.err << "    testing: " << printableName(r.Member(index).storedName()) << "  " << badCrcText(r, calc, stored) << '\n';
         };
         reader.OnSkippingFile = [&](zip::TZipReader& r, zip::TSkipReason reason, const std::string& name, int,
                                     bool&) {
             ++failures;
             clearBar();
-            io.err << "    testing: " << name << "  " << skipText(reason, r.LastSkipDetail()) << '\n';
+            io.err << "    testing: " << printableName(name) << "  " << printableName(skipText(reason, r.LastSkipDetail())) << '\n';
         };
         reader.OnTotalPercentDone = [&](zip::TZipReader&, int percent) {
             if (io.progress) io.progress->update(percent, current);
         };
         if (!options.quiet) io.out << "Archive:  " << options.archive << '\n';
+        const bool unmatched = reportUnmatched(io, unmatchedPatterns(reader, options.members));
         CancelOnInterrupt interrupt(reader);
         int sound = reader.UnZipToBuffer();
+        // Folder entries hold no data to test; they are counted as list counts them.
+        int folders = 0;
+        if (options.members.empty())
+            for (int i = 0; i < reader.MemberCount(); ++i) folders += reader.Member(i).fileName().empty() ? 1 : 0;
         clearBar();
+        if (failures == 0 && unmatched) return kExitFailed;
         if (failures == 0) {
-            io.out << "No errors detected in compressed data of " << options.archive << " (" << sound
-                   << (sound == 1 ? " member" : " members") << ").\n";
+            io.out << "No errors detected in compressed data of " << options.archive << " ("
+                   << countsText(sound, folders) << ").\n";
             return kExitOk;
         }
         io.err << failures << (failures == 1 ? " error" : " errors") << " detected in " << options.archive << ".\n";

@@ -10,6 +10,7 @@
 #include "cli/ArchiveCommandSupport.h"
 #include "cli/ArchiveCommands.h"
 #include "cli/CliSettings.h"
+#include "cli/TerminalText.h"
 #include "cli/ProgressBar.h"
 #include "zip/ZipErrors.h"
 
@@ -59,10 +60,12 @@ int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io) {
         if (options.password) reader.Password = *options.password;
         attachPasswordPrompt(reader, io, options.password.has_value());
         reader.OnStartUnZip = [&](zip::TZipReader&, int, std::string& name, bool&) { current = name; };
+        int files = 0;
         reader.OnEndUnZip = [&](zip::TZipReader&, int, const std::string& name) {
+            ++files;
             if (options.quiet) return;
             clearBar();
-            io.out << "  extracting: " << name << '\n';
+            io.out << "  extracting: " << printableName(name) << '\n';
         };
         reader.OnPromptForOverwrite = [&](zip::TZipReader& r, bool& yes, int, std::string& name) {
             clearBar();
@@ -74,7 +77,7 @@ int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io) {
                 return;
             }
             for (;;) {
-                io.err << "replace " << name << "? [y]es, [n]o, [A]ll, [N]one: " << std::flush;
+                io.err << "replace " << printableName(name) << "? [y]es, [n]o, [A]ll, [N]one: " << std::flush;
                 std::string answer;
                 if (!std::getline(io.in, answer)) return;
                 if (answer == "y" || answer == "Y" || answer == "yes") yes = true;
@@ -87,32 +90,32 @@ int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io) {
         reader.OnBadCRC = [&](zip::TZipReader& r, std::uint32_t calc, std::uint32_t stored, int index) {
             ++failures;
             clearBar();
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "bad CRC %08x (should be %08x)", calc, stored);
-            io.err << "  " << r.Member(index).storedName() << ": " << buf << ", not extracted\n";
+            io.err << "  " << printableName(r.Member(index).storedName()) << ": " << badCrcText(r, calc, stored)
+                   << ", not extracted\n";
         };
         reader.OnSkippingFile = [&](zip::TZipReader& r, zip::TSkipReason reason, const std::string& name, int,
                                     bool&) {
             clearBar();
             if (reason == zip::skipNoOverwrite) {
-                if (!options.quiet) io.out << "  kept: " << name << '\n';
+                if (!options.quiet) io.out << "  kept: " << printableName(name) << '\n';
                 return;
             }
             ++failures;
-            io.err << "  " << name << ": " << skipText(reason, r.LastSkipDetail()) << ", not extracted\n";
+            io.err << "  " << printableName(name) << ": " << printableName(skipText(reason, r.LastSkipDetail())) << ", not extracted\n";
         };
         reader.OnTotalPercentDone = [&](zip::TZipReader&, int percent) {
             if (io.progress) io.progress->update(percent, current);
         };
         if (!options.quiet) io.out << "Archive:  " << options.archive << '\n';
+        const bool unmatched = reportUnmatched(io, unmatchedPatterns(reader, options.members));
         CancelOnInterrupt interrupt(reader);
         int extracted = reader.UnZip();
         clearBar();
-        if (failures == 0) {
-            if (!options.quiet)
-                io.out << extracted << (extracted == 1 ? " member" : " members") << " extracted.\n";
+        if (failures == 0 && !unmatched) {
+            if (!options.quiet) io.out << countsText(files, extracted - files) << " extracted.\n";
             return kExitOk;
         }
+        if (failures == 0) return kExitFailed;
         io.err << failures << (failures == 1 ? " member" : " members") << " not extracted from " << options.archive
                << ".\n";
         return kExitFailed;

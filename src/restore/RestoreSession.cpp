@@ -134,17 +134,22 @@ RestoreResult RestoreSession::SpRestoreClick(const RestoreChoices& choices, cons
             result.badPassword = true;
             throw SilentAbort{};
         };
-        reader_.OnSkippingFile = [&](zip::TZipReader&, zip::TSkipReason reason, const std::string& file, int,
+        reader_.OnSkippingFile = [&](zip::TZipReader& r, zip::TSkipReason reason, const std::string& file, int,
                                      bool&) {
             // A file kept by the chosen rule is the user's choice, not a failure.
             if (reason == zip::skipNoOverwrite) {
                 ++result.kept;
                 return;
             }
-            result.notRestored.push_back(file + " (" + zip::skipReasonText(reason) + ")");
+            // The detail names what failed: the unsupported method, the link, ...
+            const std::string& detail = r.LastSkipDetail();
+            result.notRestored.push_back(file + " (" + zip::skipReasonText(reason) +
+                                         (detail.empty() ? std::string() : ": " + detail) + ")");
         };
         reader_.OnBadCRC = [&](zip::TZipReader& r, std::uint32_t, std::uint32_t, int index) {
-            result.notRestored.push_back(r.MemberPath(index) + r.MemberFileName(index) + " (CRC error)");
+            const std::string& detail = r.LastSkipDetail();
+            result.notRestored.push_back(r.MemberPath(index) + r.MemberFileName(index) + " (" +
+                                         (detail.empty() ? std::string("CRC error") : detail) + ")");
         };
 
         platform::UiBusyScope busy(ui_);

@@ -12,14 +12,13 @@ void SplitSetStream::openPart(std::uint32_t disk) {
     part_.reset();
     std::string path = partPath_(disk);
     part_ = std::make_unique<TLFNFileStream>(path, TFileMode::OpenRead, kZipBufferSize);
-    if (sizes_.size() <= disk) sizes_.resize(std::size_t(disk) + 1, -1);
     sizes_[disk] = part_->size();
     current_ = disk;
     offset_ = 0;
 }
 
 std::uint64_t SplitSetStream::partSize(std::uint32_t disk) {
-    if (disk >= sizes_.size() || sizes_[disk] < 0) {
+    if (!sizes_.count(disk)) {
         // Learning a part's size means opening it; come back to where we were.
         const bool hadPart = part_ != nullptr;
         const std::uint32_t wasDisk = current_;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,7 +53,9 @@ private:
     std::uint32_t base_ = 0;
     std::uint32_t current_ = 0;
     std::uint64_t offset_ = 0;  // within the current part
-    std::vector<std::int64_t> sizes_;  // by disk number; -1 while unknown
+    // Sizes of the parts opened so far, by disk number. A map, not a table indexed by
+    // the number: disk numbers come from the archive and may be anything.
+    std::map<std::uint32_t, std::int64_t> sizes_;
 };
 
 }  // namespace zb::zip

@@ -132,7 +132,8 @@ public:
     // Whether a member or the archive comment was changed since the directory was read.
     bool DirectoryChanged() const { return directoryChanged_; }
     const TEndCentral& EndCentral() const { return endCentral_; }
-    // The detail behind the last skipUnsupported / skipBadHeader report.
+    // The detail behind the last skip report, or behind a failed CRC check whose data
+    // was corrupt ("corrupt Deflated data"); empty when there is none.
     const std::string& LastSkipDetail() const { return lastSkipDetail_; }
 
 protected:

@@ -67,7 +67,10 @@ std::string TZipReader::partPath(std::uint32_t disk) {
         }
         if (name.empty()) throw EUserCanceled(msg::kCanceledNewDisk);
         if (isRegularFile(name)) return name;
-        if (!OnGetNextDisk || (attempt > 0 && name == previous)) throw EUserCanceled(msg::kCanceledNewDisk);
+        // Nobody cancelled: the part is simply not there, which is a fault of the set
+        // (or a single file whose records claim a set), not a user's decision.
+        if (!OnGetNextDisk || (attempt > 0 && name == previous))
+            throw EBadZipFile("Part " + std::to_string(disk + 1) + " of the split archive is missing (" + name + ")");
         previous = name;
     }
 }

@@ -7,15 +7,20 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
+#include "platform/DirHandle.h"
 #include "platform/FileSystem.h"
 #include "platform/Ui.h"
 #include "zip/Crc32.h"
 #include "zip/DosDateTime.h"
 #include "zip/ExtractPath.h"
+#include "zip/LinkTarget.h"
 #include "zip/MemberDecoder.h"
 #include "zip/MemberInput.h"
 #include "zip/MemberOverlap.h"
+#include "zip/TargetFolder.h"
+#include "zip/TempMemberFile.h"
 #include "zip/MemberOutput.h"
 #include "zip/TZipReader.h"
 #include "zip/WildcardMatch.h"
@@ -40,28 +45,22 @@ int percent(std::uint64_t done, std::int64_t total) {
     return p > 100 ? 100 : int(p);
 }
 
-bool pathExists(const fs::path& p) {
-    std::error_code ec;
-    return fs::symlink_status(p, ec).type() != fs::file_type::not_found && !ec;
-}
+// Longest link text taken from a member.
+constexpr std::uint64_t kMaxLinkText = 4096;
 
-// The member's stored attributes on the extracted file: the permission bits of a
-// member written on a Unix host, else the classic attribute bits (read-only).
-void applyAttributes(const std::string& path, const TZipHeaderInfo& h) {
-    const std::uint32_t mode = h.externalAttributes >> 16;
-    if ((h.versionMadeBy >> 8) == kHostUnix && mode != 0) {
-        ::chmod(path.c_str(), mode_t(mode & 0777));
-        return;
-    }
-    platform::setFileAttributes(path, h.externalAttributes & 0xFF);
+// The file type a Unix host stored in the upper bits of the attributes; 0 when the
+// member comes from another host or gives none.
+std::uint32_t unixFileType(const TZipHeaderInfo& h) {
+    if ((h.versionMadeBy >> 8) != kHostUnix) return 0;
+    return (h.externalAttributes >> 16) & S_IFMT;
 }
 
 }  // namespace
 
 class ZipExtractRun {
 public:
-    ZipExtractRun(TZipReader& reader, bool toBuffer, int& extracted)
-        : r_(reader), toBuffer_(toBuffer), extracted_(extracted) {}
+    ZipExtractRun(TZipReader& reader, bool toBuffer, int& extracted, platform::DirHandle dest)
+        : r_(reader), toBuffer_(toBuffer), extracted_(extracted), dest_(std::move(dest)) {}
 
     void execute() {
         // Members that share their bytes (a zip bomb, or a damaged directory) are
@@ -75,7 +74,7 @@ public:
             throw EBadZipFile(overlapMessage(*overlap));
         TSortedZip& list = r_.view();
         const int n = list.count();
-        int numFiles = 0;
+        int numFiles = 0, folders = 0;
         std::int64_t total = 0;
         std::vector<std::string> patterns;
         for (std::string p : r_.FilesList) {
@@ -99,6 +98,7 @@ public:
                 }
             }
             h.extractMark = selected ? 1 : 0;
+            if (selected && isFolder) ++folders;
             if (selected && !isFolder) {
                 ++numFiles;
                 total += std::int64_t(h.uncompressedSize);
@@ -108,7 +108,9 @@ public:
         r_.bytesWritten_ = 0;
         bool stop = false;
         if (r_.OnStartUnZipInfo) r_.OnStartUnZipInfo(r_, numFiles, total, stop);
-        if (numFiles == 0 || stop) return;
+        // An archive of folder entries alone still makes its folders when folders are
+        // recreated; the count given to the handler stays one of files.
+        if (stop || (numFiles == 0 && !(folders > 0 && r_.RecreateDirs && !toBuffer_))) return;
 
         for (int i = 0; i < n; ++i) {
             if (!r_.DoAll && !list[i]->extractMark) continue;
@@ -186,16 +188,26 @@ private:
         if (isFolder) {
             if (toBuffer_) return false;
             if (r_.RecreateDirs && !folder.empty()) {
-                std::error_code ec;
-                fs::create_directories(folder, ec);
-                if (ec || !fs::is_directory(folder)) {
-                    r_.lastSkipDetail_ = "folder could not be created: " + ec.message();
-                    return skip(skipCreateFailed, folder, index, h);
+                TargetFolder made;
+                TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, folder, true, true, made);
+                if (outcome != TargetOutcome::Ready) {
+                    r_.lastSkipDetail_ = made.error;
+                    return outcome == TargetOutcome::ThroughLink ? skip(skipUnsafeName, stored, index, h)
+                                                                 : skip(skipCreateFailed, folder, index, h);
                 }
             }
             ++extracted_;
             return false;
         }
+
+        // Pipes, devices and sockets are not data; made on restore they could block or
+        // open hardware.
+        const std::uint32_t fileType = unixFileType(h);
+        if (!toBuffer_ && fileType != 0 && fileType != S_IFREG && fileType != S_IFLNK) {
+            r_.lastSkipDetail_ = "special file (pipe, device or socket)";
+            return skip(skipUnsupported, stored, index, h);
+        }
+        const bool isLink = !toBuffer_ && fileType == S_IFLNK;
 
         bool skipIt = false;
         if (r_.OnStartUnZip) r_.OnStartUnZip(r_, index, target, skipIt);
@@ -214,15 +226,13 @@ private:
             return skip(skipUnsupported, stored, index, h);
         }
 
+        TargetFolder place;
         if (!toBuffer_) {
-            fs::path parent = fs::path(target).parent_path();
-            std::error_code ec;
-            if (!parent.empty() && !fs::is_directory(parent, ec)) {
-                fs::create_directories(parent, ec);
-                if (!fs::is_directory(parent, ec)) {
-                    r_.lastSkipDetail_ = "folder could not be created";
-                    return skip(skipCreateFailed, target, index, h);
-                }
+            TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, target, false, true, place);
+            if (outcome != TargetOutcome::Ready) {
+                r_.lastSkipDetail_ = place.error;
+                return outcome == TargetOutcome::ThroughLink ? skip(skipUnsafeName, stored, index, h)
+                                                             : skip(skipCreateFailed, target, index, h);
             }
         }
 
@@ -253,48 +263,47 @@ private:
             compressed -= kCryptHeaderSize;
         }
 
-        if (!toBuffer_ && r_.OverwriteMode != Always && pathExists(target)) {
-            bool overwrite = false;
-            switch (r_.OverwriteMode) {
-                case Prompt:
-                    if (r_.OnPromptForOverwrite) {
-                        r_.OnPromptForOverwrite(r_, overwrite, index, target);
-                    } else if (r_.Ui) {
-                        overwrite = r_.Ui->confirm("Replace existing file " + h.fileName() + "?");
-                    }
-                    break;
-                case Never: break;
-                case ifNewer:
-                case ifOlder: {
-                    auto entry = platform::statEntry(target);
-                    auto member = dosDateTimeToDateTime(h.dosDateTime);
-                    if (entry && member) {
-                        double existing = platform::fileTimeToLocalDateTime(entry->lastWriteTime);
-                        overwrite = r_.OverwriteMode == ifNewer ? *member > existing : *member < existing;
-                    }
-                    break;
-                }
-                case Always: overwrite = true; break;
+        if (!toBuffer_) {
+            // What stands in the target's place, seen as it is (a link is not followed).
+            std::optional<platform::NodeInfo> existing = place.folder.entry(place.name);
+            if (existing && existing->kind == platform::NodeKind::Directory) {
+                r_.lastSkipDetail_ = "a folder of that name exists";
+                return skip(skipCreateFailed, target, index, h);
             }
-            if (!overwrite) return skip(skipNoOverwrite, target, index, h);
+            if (existing && r_.OverwriteMode != Always) {
+                const std::string asked = target;
+                if (!keepOrReplace(*existing, index, target)) return skip(skipNoOverwrite, target, index, h);
+                // The prompt's handler may name another place; it is reached as safely.
+                if (target != asked) {
+                    place = TargetFolder();
+                    TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, target, false, true, place);
+                    if (outcome != TargetOutcome::Ready) {
+                        r_.lastSkipDetail_ = place.error;
+                        return outcome == TargetOutcome::ThroughLink ? skip(skipUnsafeName, stored, index, h)
+                                                                     : skip(skipCreateFailed, target, index, h);
+                    }
+                    existing = place.folder.entry(place.name);
+                    if (existing && existing->kind == platform::NodeKind::Directory) {
+                        r_.lastSkipDetail_ = "a folder of that name exists";
+                        return skip(skipCreateFailed, target, index, h);
+                    }
+                }
+            }
+            // Renaming would get round a read-only file; it is replaced only when asked.
+            if (existing && existing->kind == platform::NodeKind::File && !(existing->mode & S_IWUSR) &&
+                !r_.ReplaceReadOnly) {
+                r_.lastSkipDetail_ = "the existing file is read-only";
+                return skip(skipCreateFailed, target, index, h);
+            }
         }
 
-        std::unique_ptr<TLFNFileStream> out;
-        if (!toBuffer_) {
-            for (int attempt = 0;; ++attempt) {
-                try {
-                    out = std::make_unique<TLFNFileStream>(target, TFileMode::Create, kZipBufferSize,
-                                                           r_.FlushFilesOnClose);
-                    break;
-                } catch (const EFCreateError& e) {
-                    if (attempt == 0 && r_.ReplaceReadOnly && pathExists(target)) {
-                        std::uint32_t attrs = platform::fileAttributes(target);
-                        if (attrs != 0xFFFFFFFF) platform::setFileAttributes(target, attrs & ~platform::faReadOnly);
-                        continue;
-                    }
-                    r_.lastSkipDetail_ = e.what();
-                    return skip(skipCreateFailed, target, index, h);
-                }
+        std::optional<TempMemberFile> temp;
+        std::string linkText;
+        if (!toBuffer_ && !isLink) {
+            temp.emplace(place.folder, target);
+            if (!temp->created()) {
+                r_.lastSkipDetail_ = temp->error();
+                return skip(skipCreateFailed, target, index, h);
             }
         }
 
@@ -308,8 +317,15 @@ private:
                 r_.OnGetNextBuffer(r_, data, size, target, bufferNum++, quit);
                 if (quit) throw QuitRun{};
             };
+        } else if (isLink) {
+            // A link's text is short; a member that says otherwise is not a link.
+            if (h.uncompressedSize >= kMaxLinkText) {
+                r_.lastSkipDetail_ = "link text too long";
+                return skip(skipUnsafeName, stored, index, h);
+            }
+            sink = [&](const std::uint8_t* data, std::size_t size) { linkText.append(data, data + size); };
         } else {
-            sink = streamSink(*out);
+            sink = temp->sink();
         }
         const std::uint64_t size = h.uncompressedSize;
         MemberOutput output(size, sink, [&](std::uint64_t memberWritten, std::size_t flushed) {
@@ -324,7 +340,9 @@ private:
         params.compressedSize = compressed;
         params.uncompressedSize = size;
 
+        // Any exception leaves the run here; the temporary file goes with `temp`.
         bool complete = false;
+        bool tooLong = false;
         try {
             archive.seek(std::int64_t(dataStart), soFromBeginning);
             r_.runningCrc_ = kCrc32Preset;
@@ -332,44 +350,18 @@ private:
             output.finish();
             complete = status == DecodeStatus::Complete;
         } catch (const EBiggerThanUncompressed&) {
-            complete = false;
-        } catch (...) {
-            // The run ends here; a half-written file must not pass for a restored one.
-            if (out) {
-                out.reset();
-                std::error_code ec;
-                fs::remove(target, ec);
-            }
-            throw;
+            tooLong = true;
         }
         r_.runningCrc_ = output.crcRegister();
 
-        if (out) {
-            try {
-                out->close();
-            } catch (const EStreamError&) {
-                out.reset();
-                std::error_code ec;
-                fs::remove(target, ec);
-                throw ECantWriteUCF();
-            }
-            out.reset();
-            if (complete) {
-                platform::setFileTimes(target, platform::dosToFileTime(h.dosDateTime));
-                if (r_.RetainAttributes) applyAttributes(target, h);
-            }
-        }
-
         const std::uint32_t calc = ~r_.runningCrc_;
         if (complete && calc == h.crc32 && output.written() == size) {
+            if (!toBuffer_ && !commitMember(place, temp, linkText, index, target, h)) return false;
             if (r_.OnEndUnZip) r_.OnEndUnZip(r_, index, target);
             ++extracted_;
             return false;
         }
-        if (!toBuffer_) {
-            std::error_code ec;
-            fs::remove(target, ec);
-        }
+        temp.reset();
         if (h.encrypted()) {
             std::string newPassword = r_.Password;
             if (r_.OnBadPassword) r_.OnBadPassword(r_, index, newPassword);
@@ -379,13 +371,97 @@ private:
             }
             return skip(skipBadPassword, stored, index, h);
         }
+        if (tooLong) r_.lastSkipDetail_ = msg::kBiggerThanUncompressed;
+        else if (!complete) r_.lastSkipDetail_ = "corrupt " + methodName(h.compressionMethod) + " data";
+        else if (output.written() != size) r_.lastSkipDetail_ = "size differs from the stored size";
         if (r_.OnBadCRC) r_.OnBadCRC(r_, calc, h.crc32, index);
         return false;
+    }
+
+    // The overwrite rule for a target that exists: true to replace it.
+    bool keepOrReplace(const platform::NodeInfo& existing, int index, std::string& target) {
+        const TZipHeaderInfo& h = r_.working_;
+        bool overwrite = false;
+        switch (r_.OverwriteMode) {
+            case Prompt:
+                if (r_.OnPromptForOverwrite) {
+                    r_.OnPromptForOverwrite(r_, overwrite, index, target);
+                } else if (r_.Ui) {
+                    overwrite = r_.Ui->confirm("Replace existing file " + h.fileName() + "?");
+                }
+                break;
+            case Never: break;
+            case ifNewer:
+            case ifOlder: {
+                auto member = dosDateTimeToDateTime(h.dosDateTime);
+                if (member) {
+                    double there = platform::fileTimeToLocalDateTime(existing.lastWriteTime);
+                    overwrite = r_.OverwriteMode == ifNewer ? *member > there : *member < there;
+                }
+                break;
+            }
+            case Always: overwrite = true; break;
+        }
+        return overwrite;
+    }
+
+    // Puts a member that decoded correctly in its place: the temporary file is given
+    // its mode and time and renamed over the target; a link is made only when it
+    // stays inside the destination. False (and reported) when that fails.
+    bool commitMember(TargetFolder& place, std::optional<TempMemberFile>& temp, const std::string& linkText,
+                      int index, const std::string& target, const TZipHeaderInfo& h) {
+        const platform::FileTime time = platform::dosToFileTime(h.dosDateTime);
+        if (!temp) {
+            if (!linkStaysInside(place.base, place.below, linkText)) {
+                r_.lastSkipDetail_ = "link to \"" + linkText + "\" leads outside the destination";
+                skip(skipUnsafeName, h.storedName(), index, h);
+                return false;
+            }
+            std::string tempName;
+            if (!place.folder.createTempLink(linkText, kTempMemberPrefix, tempName)) {
+                r_.lastSkipDetail_ = "the link could not be made";
+                skip(skipCreateFailed, target, index, h);
+                return false;
+            }
+            place.folder.setEntryTime(tempName, time);
+            if (!place.folder.rename(tempName, place.name)) {
+                place.folder.remove(tempName);
+                r_.lastSkipDetail_ = "the link could not be put in place";
+                skip(skipCreateFailed, target, index, h);
+                return false;
+            }
+            return true;
+        }
+        if (!temp->finish(fileMode(h), time, r_.FlushFilesOnClose)) {
+            // Closing is where a full disk may show; the run cannot go on writing.
+            temp.reset();
+            throw ECantWriteUCF();
+        }
+        if (!temp->commit(place.name)) {
+            r_.lastSkipDetail_ = temp->error();
+            temp.reset();
+            skip(skipCreateFailed, target, index, h);
+            return false;
+        }
+        return true;
+    }
+
+    // The permissions of an extracted file: the member's own (Unix host) when
+    // attributes are kept, else those of a new file, less write permission for a
+    // member stored read-only.
+    std::uint32_t fileMode(const TZipHeaderInfo& h) const {
+        const std::uint32_t fresh = newFileMode_;
+        if (!r_.RetainAttributes) return fresh;
+        const std::uint32_t mode = h.externalAttributes >> 16;
+        if ((h.versionMadeBy >> 8) == kHostUnix && mode != 0) return mode & 0777;
+        return (h.externalAttributes & platform::faReadOnly) ? fresh & ~0222u : fresh;
     }
 
     TZipReader& r_;
     bool toBuffer_;
     int& extracted_;
+    platform::DirHandle dest_;
+    std::uint32_t newFileMode_ = platform::newFileMode();
 };
 
 int TZipReader::UnZip() { return runExtraction(false); }
@@ -423,11 +499,16 @@ int TZipReader::runExtraction(bool toBuffer) {
             }
         }
         openArchive();
-        if (!toBuffer && !destDir_.empty()) {
+        platform::DirHandle dest;
+        if (!toBuffer) {
+            // The destination is followed as the user named it; below it, nothing is.
             std::error_code ec;
-            if (!fs::is_directory(destDir_, ec)) fs::create_directories(destDir_, ec);
+            if (!destDir_.empty() && !fs::is_directory(destDir_, ec)) fs::create_directories(destDir_, ec);
+            dest = platform::DirHandle::open(destDir_);
+            if (!dest.valid())
+                throw EFCreateError("Cannot open the destination folder " + destDir_ + ": " + ec.message());
         }
-        ZipExtractRun run(*this, toBuffer, extracted);
+        ZipExtractRun run(*this, toBuffer, extracted, std::move(dest));
         try {
             run.execute();
         } catch (const QuitRun&) {

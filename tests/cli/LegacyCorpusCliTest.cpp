@@ -60,7 +60,7 @@ TEST_P(LegacyCorpusCli, TestCommandPassesEveryMember) {
         EXPECT_NE(result.output.find("testing: " + r.member + "  OK\n"), std::string::npos)
             << r.archive << ": " << r.member << " not reported sound\n"
             << result.output;
-    const std::string summary = "(" + std::to_string(rows.size()) + (rows.size() == 1 ? " member)" : " members)");
+    const std::string summary = "(" + std::to_string(rows.size()) + (rows.size() == 1 ? " file)" : " files)");
     EXPECT_NE(result.output.find("No errors detected"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find(summary), std::string::npos) << result.output;
 }

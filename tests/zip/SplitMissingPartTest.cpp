@@ -59,6 +59,8 @@ std::string canceledMessage(const std::function<void()>& f) {
         f();
     } catch (const EUserCanceled& e) {
         return e.what();
+    } catch (const EBadZipFile& e) {
+        return std::string("bad: ") + e.what();
     }
     return "no EUserCanceled";
 }
@@ -91,7 +93,9 @@ TEST_F(SplitMissing, MiddlePartGoneStopsTheMemberThatRunsThroughIt) {
     std::vector<int> done;
     r.OnEndUnZip = [&](TZipReader&, int i, const std::string&) { done.push_back(i); };
     r.DoAll = true;
-    EXPECT_EQ(canceledMessage([&] { r.UnZipToBuffer(); }), "User canceled loading new disk.");
+    // A missing part is a fault of the set, not a cancel by the user.
+    EXPECT_EQ(canceledMessage([&] { r.UnZipToBuffer(); }),
+              "bad: Part 2 of the split archive is missing (" + std::string(set.parts[1]) + ")");
     EXPECT_TRUE(done.empty());  // "a.txt" runs on into the second part
 }
 
@@ -106,7 +110,8 @@ TEST_F(SplitMissing, HandlerNamingTheSameMissingFileTwiceGivesUp) {
             };
         });
     });
-    EXPECT_EQ(what, "User canceled loading new disk.");
+    EXPECT_EQ(what.rfind("bad: Part ", 0), 0u) << what;
+    EXPECT_NE(what.find("nowhere.bin"), std::string::npos) << what;
     EXPECT_EQ(asked, 2);
 }
 
@@ -168,7 +173,7 @@ TEST_F(SplitMissing, LastPartGoneReadsTheZipInfoFile) {
     // The one whose data was on the lost part cannot.
     r.FilesList = {"c.txt"};
     std::string what = canceledMessage([&] { r.UnZipToBuffer(); });
-    EXPECT_EQ(what, "User canceled loading new disk.");
+    EXPECT_EQ(what.rfind("bad: Part 4 of the split archive is missing", 0), 0u) << what;
 }
 
 TEST_F(SplitMissing, WithoutZipInfoFileThePartIsIncomplete) {

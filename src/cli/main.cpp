@@ -4,12 +4,15 @@
 #include "cli/ArchiveCommands.h"
 #include "cli/Commands.h"
 #include "cli/ProjectCommands.h"
+#include "platform/Version.h"
 
 #include <iostream>
 
 int main(int argc, char** argv) {
-    CLI::App app{"Varnholt ZIP Backup  V1.05 - command line"};
+    CLI::App app{zb::platform::programTitle() + " - command line", "zipbackup-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("zipbackup-cli ") + zb::platform::programVersion(),
+                         "Print the version and exit");
     zb::cli::GlobalOptions global;
     app.add_option("--app-dir", global.appDir, "Folder of project.ini and log.txt");
     int exitCode = 0;

@@ -1,12 +1,12 @@
-// Where the program keeps "project.ini" and "log.txt": beside the executable when the
-// user can write there (a portable copy), else in the user's configuration folder,
-// unless the command line or the environment names a folder.
+// Where the program keeps "project.ini" and "log.txt": beside the executable only when
+// settings are already there (a portable copy), else in the user's configuration
+// folder, unless the command line or the environment names a folder. An installed
+// program never writes beside itself: as root, /usr/bin is writable, and a writable
+// folder alone must not turn it into a settings folder.
 #include "platform/AppDir.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
-#include <fcntl.h>
 
 #include "platform/Paths.h"
 
@@ -33,7 +33,8 @@ std::string resolveAppDir(std::string_view optionValue, std::string_view exePath
     if (const char* env = std::getenv(kAppDirEnvVar); env && *env) return ready(env);
     if (!exePath.empty()) {
         std::string folder = extractFileDir(expandFileName(exePath));
-        if (!folder.empty() && ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+        std::error_code ec;
+        if (!folder.empty() && std::filesystem::is_regular_file(folder + "/project.ini", ec))
             return includeTrailingSeparator(folder);
     }
     return ready(configHome() + "/zipbackup");

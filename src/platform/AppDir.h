@@ -1,6 +1,7 @@
 // The folder of "project.ini" and "log.txt", by order of precedence: the --app-dir
 // option, then the ZIPBACKUP_APP_DIR environment variable, then the executable's
-// folder when it is writable (portable use), else the per-user config folder
+// folder when it already holds a "project.ini" (portable use: the program copied
+// together with its settings), else the per-user config folder
 // ($XDG_CONFIG_HOME/zipbackup, or ~/.config/zipbackup). The folder is created when
 // missing. The result is absolute and ends with a separator. A relative option or
 // variable is taken from the current folder.

@@ -1,8 +1,10 @@
-// The order of precedence of the program's folder: option, environment, a writable
-// executable folder, the per-user configuration folder.
+// The order of precedence of the program's folder: option, environment, the
+// executable's folder when settings are already there, the per-user configuration
+// folder.
 #include "platform/AppDir.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,13 +48,27 @@ TEST(AppDirOrder, EnvironmentComesSecond) {
     EXPECT_TRUE(fs::is_directory(dir / "from-env"));
 }
 
-TEST(AppDirOrder, WritableExecutableFolderIsPortableUse) {
+TEST(AppDirOrder, ExecutableFolderHoldingSettingsIsPortableUse) {
     TempDir dir;
     EnvGuard env(kAppDirEnvVar, nullptr);
     EnvGuard xdg("XDG_CONFIG_HOME", (dir / "config").c_str());
     auto exe = dir.write("bin/zipbackup", "");
+    dir.write("bin/project.ini", "[Common]\n");
     EXPECT_EQ(resolveAppDir("", exe.string()), (dir / "bin").string() + "/");
     EXPECT_FALSE(fs::exists(dir / "config"));
+}
+
+// An installed program run by root: its folder is writable but holds no settings, so
+// they go to the configuration folder and nothing is written beside the program.
+TEST(AppDirOrder, WritableExecutableFolderWithoutSettingsIsNotUsed) {
+    TempDir dir;
+    EnvGuard env(kAppDirEnvVar, nullptr);
+    EnvGuard xdg("XDG_CONFIG_HOME", (dir / "config").c_str());
+    auto exe = dir.write("usr/bin/zipbackup", "");
+    fs::create_directory(dir / "usr/bin/project.ini");  // a folder of that name is no settings file
+    EXPECT_EQ(resolveAppDir("", exe.string()), (dir / "config/zipbackup").string() + "/");
+    EXPECT_TRUE(fs::is_directory(dir / "config/zipbackup"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "usr/bin"), fs::directory_iterator()), 2);
 }
 
 TEST(AppDirOrder, ReadOnlyExecutableFolderFallsBackToTheConfigFolder) {

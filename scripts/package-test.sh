@@ -71,7 +71,7 @@ diff -r "$scratch/data" "$scratch/restored$scratch/data"
 [ -f "$scratch/settings/project.ini" ] && [ -f "$scratch/settings/log.txt" ]
 
 step "no settings beside the installed program"
-env -u ZIPBACKUP_APP_DIR -u XDG_CONFIG_HOME HOME="$scratch/home" "$cli" projects | grep -F "$scratch/home/.config/zipbackup/"
+env -u ZIPBACKUP_APP_DIR -u XDG_CONFIG_HOME HOME="$scratch/home" "$cli" projects 2>&1 | grep -F "$scratch/home/.config/zipbackup/"
 [ -d "$scratch/home/.config/zipbackup" ]
 [ ! -e /usr/bin/project.ini ] && [ ! -e /usr/bin/log.txt ]
 
@@ -81,7 +81,11 @@ for page in $(grep '^/usr/share/man/' "$scratch/files" | grep '\.gz$'); do
   if [ -s "$scratch/man-warnings" ]; then cat "$scratch/man-warnings"; exit 1; fi
   head -5 "$scratch/page.txt"
 done
-grep -q 'unzip' "$scratch/page.txt" || MANWIDTH=80 man -l /usr/share/man/man1/zipbackup-cli.1.gz | grep -q 'unzip'
+# Every command the program knows has its part of the manual page.
+MANWIDTH=80 man -l /usr/share/man/man1/zipbackup-cli.1.gz >"$scratch/page.txt"
+for command in $("$cli" --help | awk '/^Subcommands:$/ { on = 1; next } on && /^  [^ ]/ { print $1 }'); do
+  grep -q "^   $command\$" "$scratch/page.txt" || { echo "the manual page lacks '$command'"; exit 1; }
+done
 bash -c 'source /usr/share/bash-completion/completions/zipbackup-cli
   COMP_WORDS=(zipbackup-cli res); COMP_CWORD=1; _zipbackup_cli; [ "${COMPREPLY[*]}" = restore ]'
 

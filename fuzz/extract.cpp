@@ -43,8 +43,10 @@ std::map<std::string, std::string> outsideState(const fs::path& root, const fs::
 // Whether `p`, with every link resolved, stays inside `dest`.
 bool resolvesInside(const fs::path& p, const fs::path& dest) {
     std::error_code ec;
-    const fs::path real = fs::weakly_canonical(p, ec);
     const fs::path realDest = fs::canonical(dest, ec);
+    const fs::path real = fs::weakly_canonical(p, ec);
+    // Links that lead round in a circle lead nowhere at all.
+    if (ec == std::errc::too_many_symbolic_link_levels) return true;
     if (ec) return false;
     const auto rel = real.lexically_relative(realDest);
     return !rel.empty() && *rel.begin() != "..";

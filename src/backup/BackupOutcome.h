@@ -24,6 +24,7 @@ struct BackupResult {
     std::uint64_t sizeKb = 0;          // its size, when written
     int filesAdded = 0;
     std::vector<std::string> leftOut;  // files that exist (or existed) but are not in it
+    std::vector<std::string> changed;  // files that changed while they were packed (in it as read)
     std::string error;                 // the error text of a failed run
 
     // The archive holds everything the project selects.

@@ -54,12 +54,12 @@ std::string leftOutMessage(const std::string& project, const std::string& path, 
     return text;
 }
 
-std::string leftOutInformation(const std::string& base, const std::vector<std::string>& leftOut) {
-    std::string text = base + "  " + countText(leftOut.size()) + " left out: ";
+// Names added to a log text while it stays within what the log reads back.
+std::string withNames(std::string text, const std::vector<std::string>& names) {
     const std::string more = ", ...";
-    for (std::size_t i = 0; i < leftOut.size(); ++i) {
-        const std::string name = (i ? ", " : "") + oneLine(leftOut[i]);
-        const bool last = i + 1 == leftOut.size();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string name = (i ? ", " : "") + oneLine(names[i]);
+        const bool last = i + 1 == names.size();
         if (text.size() + name.size() + (last ? 0 : more.size()) > kMaxInformationLength) {
             text += i ? more : "...";
             break;
@@ -67,6 +67,26 @@ std::string leftOutInformation(const std::string& base, const std::vector<std::s
         text += name;
     }
     return text;
+}
+
+std::string leftOutInformation(const std::string& base, const std::vector<std::string>& leftOut) {
+    if (leftOut.empty()) return base;
+    return withNames(base + "  " + countText(leftOut.size()) + " left out: ", leftOut);
+}
+
+// Files that changed while they were packed are in the archive as read; the user
+// should know which ones may mix old and new contents.
+std::string changedLine(const std::vector<std::string>& changed) {
+    if (changed.empty()) return {};
+    std::string text = "\rChanged While Packed: '" + countText(changed.size()) + "'";
+    for (std::size_t i = 0; i < changed.size() && i < kLeftOutNamesShown; ++i) text += "\r" + oneLine(changed[i]);
+    if (changed.size() > kLeftOutNamesShown) text += "\r...";
+    return text;
+}
+
+std::string changedInformation(const std::string& base, const std::vector<std::string>& changed) {
+    if (changed.empty()) return base;
+    return withNames(base + "  " + countText(changed.size()) + " changed while packed: ", changed);
 }
 
 // A name for the archive being written: in the archive's own folder, so that putting
@@ -134,7 +154,8 @@ void configureWriter(zip::TZipWriter& writer, const BackupPage& page, const std:
 
 // Writes the archive under a temporary name and puts it in place; returns the number
 // of files added. Throws whatever stopped it; the temporary file is then gone.
-int writeArchive(const BackupPage& page, const std::string& path, platform::Ui& ui, LeftOutFiles& leftOut) {
+int writeArchive(const BackupPage& page, const std::string& path, platform::Ui& ui, LeftOutFiles& leftOut,
+                 LeftOutFiles& changed) {
     TemporaryArchive temporary(temporaryNameFor(path));
     zip::TZipWriter writer;
     configureWriter(writer, page, temporary.path());
@@ -148,6 +169,7 @@ int writeArchive(const BackupPage& page, const std::string& path, platform::Ui& 
         if (reason == zip::skipOpenFailed || reason == zip::skipNoOverwrite) leftOut.add(file);
     };
     writer.OnNoSuchFile = [&](zip::TZipWriter&, const std::string& file) { leftOut.add(file); };
+    writer.OnFileChanged = [&](zip::TZipWriter&, const std::string& file) { changed.add(file); };
     writer.OnPathSkipped = [&](zip::TZipWriter&, zip::TPathSkipReason reason, const std::string& file) {
         // Special files and links to folders are not data; an unreadable folder hides
         // files that exist.
@@ -207,8 +229,9 @@ BackupResult SpStartClick(BackupPage& page, const store::Preferences& prefs, Bac
 
     platform::UiBusyScope busy(s.ui);
     LeftOutFiles leftOut;
+    LeftOutFiles changed;
     try {
-        result.filesAdded = writeArchive(page, path, s.ui, leftOut);
+        result.filesAdded = writeArchive(page, path, s.ui, leftOut, changed);
         result.sizeKb = FileSizeKb(path);
     } catch (const std::exception& e) {
         result.outcome = BackupOutcome::Failed;
@@ -217,18 +240,22 @@ BackupResult SpStartClick(BackupPage& page, const store::Preferences& prefs, Bac
         return result;
     }
     result.leftOut = leftOut.take();
+    result.changed = changed.take();
     result.outcome = result.leftOut.empty() ? BackupOutcome::Succeeded : BackupOutcome::Incomplete;
 
     try {
         const std::string information = path + "  " + std::to_string(result.sizeKb) + "Kb";
         if (result.leftOut.empty()) {
-            s.ui.timedMessage("Backup Files Succeeds!\r" + outcomeLines(project, path, result.sizeKb),
+            s.ui.timedMessage("Backup Files Succeeds!\r" + outcomeLines(project, path, result.sizeKb) +
+                                  changedLine(result.changed),
                               MessageKind::Information, kMessageSeconds);
-            appendLog(s, activitylog::kSucceeds, project, information);
+            appendLog(s, activitylog::kSucceeds, project, changedInformation(information, result.changed));
         } else {
-            s.ui.timedMessage(leftOutMessage(project, path, result.sizeKb, result.leftOut), MessageKind::Warning,
-                              kMessageSeconds);
-            appendLog(s, activitylog::kFails, project, leftOutInformation(information, result.leftOut));
+            s.ui.timedMessage(leftOutMessage(project, path, result.sizeKb, result.leftOut) +
+                                  changedLine(result.changed),
+                              MessageKind::Warning, kMessageSeconds);
+            appendLog(s, activitylog::kFails, project,
+                      changedInformation(leftOutInformation(information, result.leftOut), result.changed));
         }
     } catch (const std::exception& e) {
         result.error = e.what();

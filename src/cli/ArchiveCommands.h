@@ -55,6 +55,7 @@ struct ZipOptions {
     std::string archive;
     std::vector<std::string> specs;  // include lines: file, folder, folder/mask, |/> prefix
     bool recurse = false;            // -r
+    bool noDirEntries = false;       // -D: no entries for the folders -r walks
     bool storePaths = false;         // -p
     std::string root;                // --root: names relative to this folder
     int level = 6;                   // -0 .. -9, --level

@@ -3,7 +3,8 @@
 // file, a folder, or a folder with a mask such as "docs/*.txt"); a folder named with -r
 // is packed with everything below it. An existing archive is updated through a
 // temporary file and stays as it was when the run fails. Every file that was left out
-// is named on the error stream and makes the exit code non-zero.
+// is named on the error stream and makes the exit code non-zero; a file that changed
+// while it was packed is named too, but it is in the archive as read.
 #include <unistd.h>
 
 #include <filesystem>
@@ -151,6 +152,9 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
         w.SetStorePaths(true);
     }
     w.SetRecurse(options.recurse);
+    // The folders -r walks get entries of their own, so empty ones come back; only
+    // where folders are stored at all, or same-named folders would clash.
+    w.SetAddDirEntriesOnRecurse(options.recurse && !options.noDirEntries && (options.storePaths || !root.empty()));
     w.SetPackLevel(options.level);
     if (password) w.Password = *password;
     w.SetExcludeList(patternsFor(options.exclude, root));
@@ -185,10 +189,16 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
             }
             warn(std::string(pathSkipText(reason)) + ": " + path);
         };
+        w.OnFileChanged = [&](zip::TZipWriter&, const std::string& path) {
+            clearBar();
+            io.err << "  warning: changed while packed, stored as read: " << path << '\n';
+        };
         w.OnStartZip = [&](zip::TZipWriter&, const std::string&, zip::TZipHeaderInfo& header, bool&) {
             current = header.storedName();
         };
-        w.OnEndZip = [&](zip::TZipWriter&, const std::string&, std::int64_t u, std::int64_t c, std::int64_t) {
+        int folders = 0;
+        w.OnEndZip = [&](zip::TZipWriter&, const std::string& path, std::int64_t u, std::int64_t c, std::int64_t) {
+            if (!path.empty() && path.back() == '/') ++folders;
             if (options.quiet) return;
             clearBar();
             if (password && c >= kEncryptionHeader) c -= kEncryptionHeader;
@@ -198,7 +208,8 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
             if (io.progress) io.progress->update(percent, current);
         };
         CancelOnInterrupt interrupt(w);
-        const int count = w.Zip();
+        const int zipped = w.Zip();
+        const int count = zipped - folders;  // files; folder entries come with them
         clearBar();
         if (!existed && count == 0 && !options.comment) {
             // Nothing matched: an empty new archive would only hide the mistake.
@@ -236,6 +247,7 @@ void registerZipCommand(CLI::App& app, const GlobalOptions&, ExitCode& exitCode)
                     "Files, folders, or folder/mask (\"docs/*.txt\"; a leading | = this folder only, > = with "
                     "subfolders)");
     cmd->add_flag("-r,--recurse", options->recurse, "Search subfolders; a folder is packed with all it holds");
+    cmd->add_flag("-D,--no-dir-entries", options->noDirEntries, "With -r: no entries for the folders themselves");
     cmd->add_flag("-p,--store-paths", options->storePaths, "Keep the folders of each file in its stored name");
     cmd->add_option("--root", options->root, "Store paths relative to this folder; relative SPECs start there");
     for (int level = 0; level <= 9; ++level) {

@@ -27,15 +27,24 @@ std::string_view findExtra(std::string_view extra, std::uint16_t id) {
     return {};
 }
 
+// The modification time of an extended-timestamp block, when its flag says it is there.
+std::optional<std::int64_t> timestampExtra(std::string_view extra) {
+    std::string_view block = findExtra(extra, kExtraTimestamp);
+    if (block.size() < 5 || !(block[0] & 1)) return std::nullopt;
+    auto p = reinterpret_cast<const std::uint8_t*>(block.data() + 1);
+    return std::int64_t(std::int32_t(getU32(p)));
+}
+
 // A Unicode path block whose check sum matches the header's own name replaces it.
-bool unicodePath(std::string_view extra, std::string_view rawName, std::string& name) {
+bool unicodePath(std::string_view extra, std::string_view rawName, std::string& name, bool backslashSeparates) {
     std::string_view block = findExtra(extra, kExtraUnicodePath);
     if (block.size() < 5 || block[0] != 1) return false;
     auto p = reinterpret_cast<const std::uint8_t*>(block.data());
     if (getU32(p + 1) != crc32(rawName.data(), rawName.size())) return false;
     name.assign(block.substr(5));
-    for (char& c : name)
-        if (c == '\\') c = '/';
+    if (backslashSeparates)
+        for (char& c : name)
+            if (c == '\\') c = '/';
     return true;
 }
 
@@ -62,6 +71,7 @@ void TZipHeaderInfo::clear() {
     relativeOffset = 0;
     centralOffset = 0;
     extractMark = dropMark = userMark = 0;
+    modTimeUtc.reset();
     fileName_.clear();
     directory_.clear();
     fileComment_.reset();
@@ -138,7 +148,8 @@ void TZipHeaderInfo::fillFromCentral(const std::uint8_t raw[46], std::string_vie
     if (diskNumberStart == kZip64Marker16 && at + 4 <= z.size()) diskNumberStart = getU32(zp + at);
 
     std::string name;
-    if (!(flags & kFlagUtf8) && unicodePath(extra, rawName, name)) {
+    modTimeUtc = timestampExtra(extra);
+    if (!(flags & kFlagUtf8) && unicodePath(extra, rawName, name, backslashIsSeparator(versionMadeBy))) {
         // The Unicode path stands for the name; it is UTF-8 whatever the host.
     } else {
         name = decodeCentralName(rawName, flags, versionMadeBy);
@@ -180,7 +191,8 @@ void TZipHeaderInfo::fillFromLocal(const std::uint8_t raw[30], std::string_view 
     }
 
     std::string name;
-    if (!(flags & kFlagUtf8) && unicodePath(extra, rawName, name)) {
+    modTimeUtc = timestampExtra(extra);
+    if (!(flags & kFlagUtf8) && unicodePath(extra, rawName, name, true)) {
     } else {
         name = decodeLocalName(rawName, flags);
     }

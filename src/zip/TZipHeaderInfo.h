@@ -51,6 +51,9 @@ public:
     std::uint8_t extractMark;
     std::uint8_t dropMark;
     std::uint8_t userMark;
+    // Modification time in UTC seconds from the extended-timestamp extra field, when
+    // the record carries one: it is exact and free of time zones, unlike the DOS time.
+    std::optional<std::int64_t> modTimeUtc;
 
     const std::string& fileName() const { return fileName_; }
     const std::string& directory() const { return directory_; }
@@ -71,6 +74,7 @@ public:
     bool hasDataDescriptor() const { return flags & 0x0008; }
     bool hasComment() const { return fileCommentLength != 0; }
     bool nameIsUtf8() const { return flags & 0x0800; }
+    std::uint8_t host() const { return std::uint8_t(versionMadeBy >> 8); }
     // True for a record whose sizes or offset needed the ZIP64 extra field.
     bool needsZip64() const;
 

@@ -89,6 +89,10 @@ public:
     // A path left out that no other event reports: an unreadable folder, a special
     // file, a link to a folder, a pattern whose folder does not exist.
     std::function<void(TZipWriter& sender, TPathSkipReason reason, const std::string& path)> OnPathSkipped;
+    // A file whose size or modification time changed while it was packed: it is in
+    // the archive as it was read, which may mix old and new contents. Comes before
+    // the file's OnEndZip.
+    std::function<void(TZipWriter& sender, const std::string& fileName)> OnFileChanged;
 
     // Packs FilesList into ZipName; returns the number of files zipped (new and
     // replaced members). Raises the engine's exceptions; the archive is then as before.

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+
+#include "platform/ArchiveHost.h"
 
 namespace zb::zip {
 
@@ -35,11 +38,31 @@ namespace {
 
 constexpr std::size_t kLocalFixed = 30;
 constexpr std::size_t kLocalZip64Extra = 4 + 16;
+constexpr std::size_t kTimestampExtra = 4 + 5;
+
+bool hasTimestamp(const TWriterMember& m) {
+    return m.modTimeUtc && *m.modTimeUtc >= std::numeric_limits<std::int32_t>::min() &&
+           *m.modTimeUtc <= std::numeric_limits<std::int32_t>::max();
+}
+
+// The same block in both headers: flag "modification time", then the time.
+void appendTimestamp(std::string& out, const TWriterMember& m) {
+    if (!hasTimestamp(m)) return;
+    putLe16(out, kExtraTimestamp);
+    putLe16(out, 5);
+    out += char(1);
+    putLe32(out, std::uint32_t(std::int32_t(*m.modTimeUtc)));
+}
 
 }  // namespace
 
+std::uint16_t ownVersionMadeBy(std::uint16_t format) {
+    return std::uint16_t((std::uint16_t(platform::archiveHost()) << 8) | (format & 0xFF));
+}
+
 std::size_t localHeaderSize(const TWriterMember& m) {
-    return kLocalFixed + m.name.size() + (m.zip64Local ? kLocalZip64Extra : 0);
+    return kLocalFixed + m.name.size() + (m.zip64Local ? kLocalZip64Extra : 0) +
+           (hasTimestamp(m) ? kTimestampExtra : 0);
 }
 
 std::string localHeaderBytes(const TWriterMember& m) {
@@ -54,7 +77,7 @@ std::string localHeaderBytes(const TWriterMember& m) {
     putLe32(out, m.zip64Local ? kZip64Marker32 : std::uint32_t(m.compressedSize));
     putLe32(out, m.zip64Local ? kZip64Marker32 : std::uint32_t(m.uncompressedSize));
     putLe16(out, std::uint16_t(m.name.size()));
-    putLe16(out, std::uint16_t(m.zip64Local ? kLocalZip64Extra : 0));
+    putLe16(out, std::uint16_t(localHeaderSize(m) - kLocalFixed - m.name.size()));
     out += m.name;
     if (m.zip64Local) {
         putLe16(out, kExtraZip64);
@@ -62,6 +85,7 @@ std::string localHeaderBytes(const TWriterMember& m) {
         putLe64(out, m.uncompressedSize);
         putLe64(out, m.compressedSize);
     }
+    appendTimestamp(out, m);
     return out;
 }
 
@@ -82,11 +106,14 @@ std::string centralHeaderBytes(const TWriterMember& m) {
         zip64 += data;
     }
     const bool anyZip64 = !zip64.empty() || m.zip64Local;
+    const std::uint16_t needed = anyZip64 ? std::max(m.versionNeeded, kZip64Version) : m.versionNeeded;
+    std::string timestamp;
+    appendTimestamp(timestamp, m);
     std::string out;
-    out.reserve(46 + m.name.size() + zip64.size() + m.centralExtra.size() + m.comment.size());
+    out.reserve(46 + m.name.size() + zip64.size() + timestamp.size() + m.centralExtra.size() + m.comment.size());
     putLe32(out, kCentralHeaderSignature);
-    putLe16(out, m.versionMadeBy);
-    putLe16(out, anyZip64 ? std::max(m.versionNeeded, kZip64Version) : m.versionNeeded);
+    putLe16(out, m.madeByFollowsNeeded ? std::uint16_t((m.versionMadeBy & 0xFF00) | (needed & 0xFF)) : m.versionMadeBy);
+    putLe16(out, needed);
     putLe16(out, m.flags);
     putLe16(out, m.method);
     putLe32(out, m.dosTime);
@@ -94,7 +121,7 @@ std::string centralHeaderBytes(const TWriterMember& m) {
     putLe32(out, bigC ? kZip64Marker32 : std::uint32_t(m.compressedSize));
     putLe32(out, bigU ? kZip64Marker32 : std::uint32_t(m.uncompressedSize));
     putLe16(out, std::uint16_t(m.name.size()));
-    putLe16(out, std::uint16_t(zip64.size() + m.centralExtra.size()));
+    putLe16(out, std::uint16_t(zip64.size() + timestamp.size() + m.centralExtra.size()));
     putLe16(out, std::uint16_t(m.comment.size()));
     putLe16(out, bigD ? kZip64Marker16 : std::uint16_t(m.diskStart));
     putLe16(out, m.internalAttributes);
@@ -102,6 +129,7 @@ std::string centralHeaderBytes(const TWriterMember& m) {
     putLe32(out, bigO ? kZip64Marker32 : std::uint32_t(m.localOffset));
     out += m.name;
     out += zip64;
+    out += timestamp;
     out += m.centralExtra;
     out += m.comment;
     return out;

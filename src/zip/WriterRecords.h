@@ -3,9 +3,12 @@
 // fits the classic 32-bit and 16-bit fields is written exactly in the classic form;
 // only what does not fit (a size or an offset of 4 GiB or more, more than 65,534
 // members) gets the ZIP64 extra field or end records, so no field is ever truncated.
+// Members made here also carry the extended-timestamp field, so that their times are
+// exact and independent of the time zone they were packed or restored in.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "zip/ZipRecords.h"
@@ -14,8 +17,6 @@ namespace zb::zip {
 
 inline constexpr std::uint16_t kClassicVersion = 20;  // format 2.0, MS-DOS host
 inline constexpr std::uint16_t kZip64Version = 45;
-// Version made by of a member with a UTF-8 name: format 2.0 on an NTFS host (11).
-inline constexpr std::uint16_t kNtfsUtf8Version = 0x0B14;
 
 // One member as the writer puts it into the archive.
 struct TWriterMember {
@@ -31,7 +32,7 @@ struct TWriterMember {
     std::uint16_t internalAttributes = 1;
     std::uint32_t externalAttributes = 0x20;
     std::uint64_t localOffset = 0;
-    std::string name;          // the stored bytes (code page 437, or UTF-8 with flag bit 11)
+    std::string name;          // the stored bytes (ASCII, UTF-8 with flag bit 11, or raw bytes)
     std::string comment;       // stored bytes
     std::string centralExtra;  // extra blocks kept from another tool, without ZIP64
     // Whether the local header carries the sizes in a ZIP64 extra field (decided from
@@ -41,7 +42,16 @@ struct TWriterMember {
     // form keeps that form, as the tool that wrote it chose.
     bool keepZip64Uncompressed = false;
     bool keepZip64Compressed = false;
+    // Members this writer makes: the low byte of "version made by" follows the format
+    // version the record needs (20, or 45 with ZIP64), as it does for version needed.
+    bool madeByFollowsNeeded = false;
+    // Written as an extended-timestamp extra field in both headers when set (and when
+    // it fits the field's signed 32 bits).
+    std::optional<std::int64_t> modTimeUtc;
 };
+
+// The version made by of members written on this system, for format version `format`.
+std::uint16_t ownVersionMadeBy(std::uint16_t format = kClassicVersion);
 
 // The local header of a member the writer creates (no extra field beyond ZIP64).
 std::string localHeaderBytes(const TWriterMember& member);

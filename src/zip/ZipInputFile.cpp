@@ -39,6 +39,9 @@ std::unique_ptr<TZipInputFile> TZipInputFile::open(const std::filesystem::path& 
     file->fd_ = fd;
     file->size_ = std::uint64_t(st.st_size);
     file->dosTime_ = platform::fileTimeToDos(platform::FileTime{st.st_mtim.tv_sec, std::int32_t(st.st_mtim.tv_nsec)});
+    file->mode_ = std::uint32_t(st.st_mode);
+    file->modTimeUtc_ = std::int64_t(st.st_mtim.tv_sec);
+    file->modTimeNanos_ = std::int64_t(st.st_mtim.tv_nsec);
     file->attributes_ = platform::faArchive | ((st.st_mode & S_IWUSR) ? 0u : std::uint32_t(platform::faReadOnly));
     const std::string name = path.filename().string();
     if (!name.empty() && name[0] == '.') file->attributes_ |= platform::faHidden;
@@ -50,30 +53,32 @@ TZipInputFile::~TZipInputFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+bool TZipInputFile::changedSinceOpened() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return true;
+    return std::uint64_t(st.st_size) != size_ || std::int64_t(st.st_mtim.tv_sec) != modTimeUtc_ ||
+           std::int64_t(st.st_mtim.tv_nsec) != modTimeNanos_;
+}
+
 std::size_t TZipInputFile::read(void* buffer, std::size_t size) {
-    if (read_ >= size_) return 0;
-    if (size > size_ - read_) size = std::size_t(size_ - read_);
-    // A test's fault plan may let the device fail part-way through this read.
-    bool failAfter = false;
-    if (FileFaults* faults = fileFaults()) {
-        const std::size_t allowed = std::min(size, faults->allowRead(path_, size));
-        failAfter = allowed < size;
-        size = allowed;
-    }
     auto out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
         const ssize_t n = ::read(fd_, out + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw TSourceReadError("read error");
-        if (n == 0) {
-            size_ = read_ + done;  // the file shrank: it ends here
-            break;
-        }
+        if (n == 0) break;  // the end of the file, wherever it is now
         done += std::size_t(n);
     }
+    // A test's fault plan may let the device fail part-way through the bytes read.
+    if (FileFaults* faults = fileFaults(); faults && done > 0) {
+        const std::size_t allowed = std::min(done, faults->allowRead(path_, done));
+        if (allowed < done) {
+            read_ += allowed;
+            throw TSourceReadError("read error");
+        }
+    }
     read_ += done;
-    if (failAfter) throw TSourceReadError("read error");
     return done;
 }
 

@@ -1,8 +1,9 @@
 // A source file being zipped. It is opened without blocking and only when it is a
 // regular file, so a file swapped for a FIFO after the walk cannot hang the run, and
-// it is read up to the size it had when it was opened: a member always describes the
-// bytes actually read, and a file that grows meanwhile cannot outgrow the header
-// decisions made from its size.
+// it is read to its end, whatever size the system reported: files under /proc say 0
+// and still hold text. A member always describes the bytes actually read; whether the
+// file changed while it was read (its size or modification time moved) is asked
+// afterwards, so that the run can say so.
 #pragma once
 
 #include <cstddef>
@@ -30,13 +31,17 @@ public:
     TZipInputFile(const TZipInputFile&) = delete;
     TZipInputFile& operator=(const TZipInputFile&) = delete;
 
-    // Size when opened: the most that will be read.
+    // Size when opened (what the system reported; the file may hold more or less).
     std::uint64_t size() const { return size_; }
     std::uint32_t dosTime() const { return dosTime_; }
     std::uint32_t attributes() const { return attributes_; }
+    std::uint32_t mode() const { return mode_; }              // st_mode when opened
+    std::int64_t modTimeUtc() const { return modTimeUtc_; }  // seconds, when opened
+    // Whether the file's size or modification time differs from when it was opened.
+    bool changedSinceOpened() const;
 
-    // Up to `size` bytes; 0 at the end (or at the size it had when opened). Throws
-    // TSourceReadError on an I/O error.
+    // Up to `size` bytes; 0 at the end of the file. Throws TSourceReadError on an I/O
+    // error.
     std::size_t read(void* buffer, std::size_t size);
     // Back to the start, for a second pass.
     void rewind();
@@ -50,6 +55,9 @@ private:
     std::uint64_t read_ = 0;
     std::uint32_t dosTime_ = 0;
     std::uint32_t attributes_ = 0;
+    std::uint32_t mode_ = 0;
+    std::int64_t modTimeUtc_ = 0;
+    std::int64_t modTimeNanos_ = 0;
 };
 
 }  // namespace zb::zip

@@ -18,10 +18,16 @@ bool isAscii(std::string_view s) {
 }
 }  // namespace
 
+bool backslashIsSeparator(std::uint16_t versionMadeBy) {
+    const std::uint8_t host = std::uint8_t(versionMadeBy >> 8);
+    return host == kHostMsDos || host == kHostNtfs || host == kHostVfat;
+}
+
 std::string decodeCentralName(std::string_view raw, std::uint16_t flags, std::uint16_t versionMadeBy) {
-    if (flags & kFlagUtf8) return slashes(std::string(raw));
-    if ((versionMadeBy >> 8) != kHostMsDos) return slashes(std::string(raw));
-    return slashes(platform::cp437ToUtf8(raw));
+    const bool separator = backslashIsSeparator(versionMadeBy);
+    std::string name = (flags & kFlagUtf8) || (versionMadeBy >> 8) != kHostMsDos ? std::string(raw)
+                                                                                : platform::cp437ToUtf8(raw);
+    return separator ? slashes(std::move(name)) : name;
 }
 
 std::string decodeLocalName(std::string_view raw, std::uint16_t flags) {
@@ -34,7 +40,7 @@ std::string decodeLocalName(std::string_view raw, std::uint16_t flags) {
 }
 
 EncodedName encodeName(std::string_view name, std::uint16_t versionMadeBy) {
-    std::string text = slashes(std::string(name));
+    std::string text = backslashIsSeparator(versionMadeBy) ? slashes(std::string(name)) : std::string(name);
     if (isAscii(text)) return {text, false};
     if (!platform::isValidUtf8(text)) return {text, false};  // bytes of unknown coding: as they are
     if ((versionMadeBy >> 8) == kHostMsDos) {
@@ -54,6 +60,6 @@ void splitName(std::string_view name, std::string& directory, std::string& fileN
     }
 }
 
-std::string nameRoundTrip(std::string_view name) { return slashes(std::string(name)); }
+std::string nameRoundTrip(std::string_view name) { return std::string(name); }
 
 }  // namespace zb::zip

@@ -45,7 +45,15 @@ inline constexpr std::uint16_t kMethodAes = 99;
 inline constexpr std::uint32_t kZip64Marker32 = 0xFFFFFFFFu;
 inline constexpr std::uint16_t kZip64Marker16 = 0xFFFFu;
 
-// Host byte (high byte of version made by) of MS-DOS and the FAT family.
+// Host bytes (high byte of version made by): MS-DOS and the FAT family, Windows NTFS
+// and VFAT, whose names may use "\" as their separator, and Unix.
 inline constexpr std::uint8_t kHostMsDos = 0;
+inline constexpr std::uint8_t kHostUnix = 3;
+inline constexpr std::uint8_t kHostNtfs = 11;
+inline constexpr std::uint8_t kHostVfat = 14;
+
+// Extended timestamp extra field: a flag byte, then the modification time in UTC
+// seconds (signed 32 bits) when flag bit 0 is set.
+inline constexpr std::uint16_t kExtraTimestamp = 0x5455;
 
 }  // namespace zb::zip

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "platform/CodePage437.h"
+#include "platform/ArchiveHost.h"
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
 #include "zip/CopiedMember.h"
@@ -49,21 +49,16 @@ fs::path resolveArchive(const std::string& zipName) {
     return p;
 }
 
-// Code page 437 when it holds every character; otherwise UTF-8 with flag bit 11, and
-// then the record names the NTFS host: readers apply the old PC code page to names
-// from an MS-DOS host even when the flag says UTF-8, which would garble them.
+// ASCII names as they are; other UTF-8 names with flag bit 11, which every peer on
+// Linux reads; a name that is no UTF-8 as its bytes without the flag, so that it comes
+// back byte-identical. The host is this system's, which also makes a "\" in the name
+// a character of it, not a separator.
 void setMemberName(TWriterMember& m, const std::string& name) {
-    EncodedName encoded = encodeName(name, kClassicVersion);
-    if (!encoded.utf8 && platform::isValidUtf8(name)) {
-        // Only a code page form that reads back as the very name will do.
-        const EncodedName asUtf8 = encodeName(name, kNtfsUtf8Version);
-        if (decodeCentralName(encoded.bytes, 0, kClassicVersion) !=
-            decodeCentralName(asUtf8.bytes, kFlagUtf8, kNtfsUtf8Version))
-            encoded = EncodedName{asUtf8.bytes, true};
-    }
+    m.versionMadeBy = ownVersionMadeBy();
+    m.madeByFollowsNeeded = true;
+    const EncodedName encoded = encodeName(name, m.versionMadeBy);
     m.name = encoded.bytes;
     m.flags = std::uint16_t((m.flags & ~kFlagUtf8) | (encoded.utf8 ? kFlagUtf8 : 0));
-    m.versionMadeBy = encoded.utf8 ? kNtfsUtf8Version : kClassicVersion;
 }
 
 }  // namespace
@@ -192,8 +187,16 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
     const bool folder = !path.empty() && path.back() == '/';
     std::unique_ptr<TZipInputFile> in;
     if (folder) {
-        const auto entry = platform::statEntry(path.substr(0, path.size() - 1));
+        const std::string folderPath = path.substr(0, path.size() - 1);
+        const auto entry = platform::statEntry(folderPath);
         m.dosTime = entry ? entry->dosTime : platform::dateTimeToDos(platform::SystemClock().now());
+        struct stat st {};
+        if (::stat(folderPath.c_str(), &st) == 0) {
+            m.externalAttributes = platform::archiveAttributes(st.st_mode, m.externalAttributes);
+            m.modTimeUtc = std::int64_t(st.st_mtim.tv_sec);
+        } else {
+            m.externalAttributes = platform::archiveAttributes(platform::kModeDirectory | 0755, m.externalAttributes);
+        }
         m.method = kMethodStored;
         m.crc = 0;
         m.internalAttributes = 0;
@@ -216,8 +219,9 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
             if (!retry) return false;
         }
         fileSize = in->size();
-        m.externalAttributes = in->attributes();
+        m.externalAttributes = platform::archiveAttributes(in->mode(), in->attributes());
         m.dosTime = in->dosTime();
+        m.modTimeUtc = in->modTimeUtc();
         m.uncompressedSize = in->size();
     }
     auto leaveOut = [&] {
@@ -237,8 +241,10 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
 
     if (w.OnStartZip) {
         TZipHeaderInfo header;
+        header.versionMadeBy = m.versionMadeBy;
         header.setStoredName(readBack);
         header.dosDateTime = m.dosTime;
+        header.modTimeUtc = m.modTimeUtc;
         header.externalAttributes = m.externalAttributes;
         header.uncompressedSize = m.uncompressedSize;
         header.internalAttributes = m.internalAttributes;
@@ -257,7 +263,10 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
                 return leaveOut();
             }
         }
+        // A handler that dates the member by its DOS time alone gets that time kept.
+        if (header.dosDateTime != m.dosTime && header.modTimeUtc == m.modTimeUtc) header.modTimeUtc.reset();
         m.dosTime = header.dosDateTime;
+        m.modTimeUtc = header.modTimeUtc;
         m.externalAttributes = header.externalAttributes;
         if (header.fileComment()) m.comment = header.fileComment()->substr(0, kMaxComment);
     }
@@ -307,6 +316,7 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
                 changes = 0;
             }
         }
+        if (in->changedSinceOpened() && w.OnFileChanged) w.OnFileChanged(w, path);
         if (w.OnEndZip)
             w.OnEndZip(w, path, std::int64_t(m.uncompressedSize), std::int64_t(m.compressedSize),
                        std::int64_t(out->position()));

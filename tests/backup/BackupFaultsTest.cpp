@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "backup/BackupBench.h"
 #include "zip/ZipErrors.h"
@@ -154,6 +155,38 @@ TEST_F(BackupFaultsTest, DuplicateStoredNameLeavesAFileOutAndTheEntryFails) {
     // The archive was written: its number is used up.
     EXPECT_EQ(projectKey("Flat", "Value"), "7");
     EXPECT_EQ(page.shownNumber, 8);
+}
+
+TEST_F(BackupFaultsTest, AFileThatChangesWhileItIsPackedIsNamedAndTheRunSucceeds) {
+    const fs::path growing = srcDir() / "growing.log";
+    // Data that does not compress, so blocks are written while the file is still read.
+    std::string content(400000, '\0');
+    std::uint32_t x = 7;
+    for (char& c : content) c = char((x = x * 1103515245 + 12345) >> 16);
+    dir.write("src/growing.log", content);
+    makeProject("Growing", [&](store::ProjectRecord& r) { r.includeLines = {growing.string()}; });
+    // The first block written finds the file open: a line is appended meanwhile.
+    bool appended = false;
+    ui.onProcessEvents = [&] {
+        if (appended) return;
+        appended = true;
+        std::ofstream(growing, std::ios::app) << "a late line\n";
+    };
+    auto page = load("Growing");
+    const std::string archive = page.archiveName;
+    auto result = backup(page);
+    ASSERT_EQ(result.outcome, BackupOutcome::Succeeded) << result.error;
+    EXPECT_EQ(result.changed, (std::vector<std::string>{growing.string()}));
+    const std::string kb = std::to_string(fs::file_size(archive) / 1024);
+    ASSERT_EQ(ui.timedMessages().size(), 1u);
+    EXPECT_EQ(ui.timedMessages()[0].kind, MessageKind::Information);
+    EXPECT_EQ(ui.timedMessages()[0].text, "Backup Files Succeeds!\rProject Name: 'Growing'\rFile Name:    '" +
+                                              fs::path(archive).filename().string() + "'\rFile Size:    '" + kb +
+                                              "Kb'\rChanged While Packed: '1 file'\r" + growing.string());
+    EXPECT_EQ(logKey(1, "Status"), "Succeeds");
+    EXPECT_EQ(logKey(1, "Information"),
+              archive + "  " + kb + "Kb  1 file changed while packed: " + growing.string());
+    EXPECT_EQ(runCommand("unzip -p " + shellQuote(archive)).output, content + "a late line\n");
 }
 
 TEST_F(BackupFaultsTest, FilesThatVanishDuringTheRunAreNamed) {

@@ -144,7 +144,7 @@ TEST_F(MemberWriterTest, EncryptionHeadersDifferBetweenMembers) {
     EXPECT_NE(a, b);
 }
 
-TEST_F(MemberWriterTest, AFileThatGrowsIsTakenAtTheSizeItHadWhenOpened) {
+TEST_F(MemberWriterTest, AFileThatGrowsIsReadToItsNewEnd) {
     const auto src = dir.write("grow.txt", std::string(40000, 'a'));
     TZipInputFile::OpenResult result;
     auto in = TZipInputFile::open(src, result);
@@ -157,8 +157,9 @@ TEST_F(MemberWriterTest, AFileThatGrowsIsTakenAtTheSizeItHadWhenOpened) {
     m.name = "grow.txt";
     ASSERT_EQ(writer.write(*in, m, 6, {}, false), TMemberWriter::Outcome::Written);
     out.close();
-    const std::string expect(40000, 'a');
-    EXPECT_EQ(m.uncompressedSize, 40000u);
+    const std::string expect = std::string(40000, 'a') + std::string(30000, 'b');
+    EXPECT_TRUE(in->changedSinceOpened());
+    EXPECT_EQ(m.uncompressedSize, 70000u);
     EXPECT_EQ(m.crc, crc32(expect.data(), expect.size()));
     EXPECT_EQ(inflateRaw(readFile(dir / "out.zip").substr(localHeaderSize(m))), expect);
 }

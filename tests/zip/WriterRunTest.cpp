@@ -1,7 +1,9 @@
 // Zip runs that create an archive: members and their records, levels and storing,
 // the events in their order, files left out and why, cancelling, and the empty run.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -62,15 +64,15 @@ TEST_F(WriterRunTest, NewArchiveHoldsEachFileUnderItsName) {
     EXPECT_EQ(list.members[0].uncompressedSize, text.size());
     EXPECT_EQ(list.members[0].crc, crc32(text.data(), text.size()));
     EXPECT_EQ(list.members[0].localOffset, 0u);
-    EXPECT_EQ(list.members[0].versionMadeBy, 20);
+    EXPECT_EQ(list.members[0].versionMadeBy, 0x0314);  // Unix host, format 2.0
     EXPECT_EQ(list.members[0].versionNeeded, 20);
-    EXPECT_EQ(list.members[0].externalAttributes, 0x20u);
+    EXPECT_EQ(list.members[0].externalAttributes & 0xFFu, 0x20u);
     EXPECT_EQ(list.members[1].name, "b.bin");
     EXPECT_EQ(list.members[1].internalAttributes, 0);  // binary
     EXPECT_EQ(list.members[2].name, "empty.txt");
     EXPECT_EQ(list.members[2].method, 0);
     EXPECT_EQ(list.members[2].compressedSize, 0u);
-    EXPECT_TRUE(list.members[2].centralExtra.empty());
+    EXPECT_EQ(list.members[2].centralExtra.substr(0, 5), std::string("UT\x05\x00\x01", 5));  // time only
     EXPECT_FALSE(list.zip64End);
     EXPECT_EQ(zb::test::unzipTest(zip).status, 0);
 }
@@ -103,8 +105,74 @@ TEST_F(WriterRunTest, ReadOnlyAndHiddenFilesKeepTheirAttributes) {
     w.FilesList = {in + "a.txt", in + ".hidden"};
     w.Zip();
     const auto list = listArchive(zip);
-    EXPECT_EQ(list.members[0].externalAttributes, 0x21u);
-    EXPECT_EQ(list.members[1].externalAttributes, 0x22u);
+    EXPECT_EQ(list.members[0].externalAttributes, (0100444u << 16) | 0x21u);
+    EXPECT_EQ(list.members[1].externalAttributes & 0xFFu, 0x22u);
+}
+
+// What a Linux file is comes back from the records: its type and permission bits in
+// the upper half of the external attributes (host Unix) and its time in UTC seconds.
+TEST_F(WriterRunTest, ModesAndUtcTimesAreInBothHeaders) {
+    const struct {
+        const char* name;
+        mode_t mode;
+        std::int64_t time;
+    } files[] = {{"key", 0600, 1700000000}, {"run.sh", 0755, 1600000001}, {"plain.txt", 0644, 946684800}};
+    w.SetAddDirEntriesOnRecurse(true);
+    w.SetRecurse(true);
+    w.SetRelativePaths(true);
+    const std::string root = (dir / "m").string() + "/";
+    w.SetRootDir(root);
+    for (const auto& f : files) {
+        const std::string path = root + "modes/" + f.name;
+        dir.write("m/modes/" + std::string(f.name), f.name);
+        ::chmod(path.c_str(), f.mode);
+        const timespec times[2] = {{f.time, 0}, {f.time, 0}};
+        ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    }
+    ::chmod((root + "modes").c_str(), 0750);
+    w.FilesList = {root + "*"};
+    EXPECT_EQ(w.Zip(), 4);
+    const auto list = listArchive(zip);
+    ASSERT_EQ(list.members.size(), 4u);
+    const std::string raw = readFile(zip);
+    for (const auto& m : list.members) {
+        SCOPED_TRACE(m.name);
+        EXPECT_EQ(m.versionMadeBy >> 8, 3);
+        struct stat st {};
+        ASSERT_EQ(::stat((root + m.name).c_str(), &st), 0);
+        EXPECT_EQ(m.externalAttributes >> 16, st.st_mode);
+        // The same extended-timestamp block follows the name in the local header.
+        const std::string block = m.centralExtra.substr(0, 9);
+        ASSERT_EQ(block.size(), 9u);
+        EXPECT_EQ(zb::zip::getLe32(block.data() + 5), std::uint32_t(st.st_mtim.tv_sec));
+        EXPECT_EQ(raw.substr(m.localOffset + 30 + m.name.size(), 9), block);
+    }
+    EXPECT_EQ(list.members[0].name, "modes/");
+    EXPECT_EQ(list.members[0].externalAttributes >> 16, 040750u);
+    EXPECT_EQ(zb::test::unzipTest(zip).status, 0);
+}
+
+// Every file is read to its end: one the system reports as empty keeps its text, and
+// one that grows or shrinks while it is packed is in the archive as read and reported.
+TEST_F(WriterRunTest, FilesAreReadToTheirEndAndChangesAreReported) {
+    const std::string proc = "/proc/version";
+    const std::string procText = readFile(proc);
+    ASSERT_FALSE(procText.empty());
+    dir.write("in/grows.txt", "first part\n");
+    dir.write("in/shrinks.txt", std::string(100000, 's'));
+    std::vector<std::string> changed;
+    w.OnFileChanged = [&](TZipWriter&, const std::string& path) { changed.push_back(path); };
+    w.OnStartZip = [&](TZipWriter&, const std::string& path, TZipHeaderInfo&, bool&) {
+        // The file is open by now: what happens to it from here is a change while packing.
+        if (path == in + "grows.txt") dir.write("in/grows.txt", "first part\nand a second, longer part\n");
+        if (path == in + "shrinks.txt") ::truncate(path.c_str(), 10);
+    };
+    w.FilesList = {proc, in + "grows.txt", in + "shrinks.txt", in + "a.txt"};
+    EXPECT_EQ(w.Zip(), 4);
+    EXPECT_EQ(changed, (std::vector<std::string>{in + "grows.txt", in + "shrinks.txt"}));
+    const auto extracted = zb::test::runCommand("unzip -p " + zb::test::shellQuote(zip) + " version grows.txt shrinks.txt");
+    EXPECT_EQ(extracted.output, procText + "first part\nand a second, longer part\n" + std::string(10, 's'));
+    EXPECT_EQ(zb::test::unzipTest(zip).status, 0);
 }
 
 TEST_F(WriterRunTest, PathsAreStoredAsAskedAndFolderEntriesAreFolders) {

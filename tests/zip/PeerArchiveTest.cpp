@@ -2,7 +2,9 @@
 // bsdtar) in their various modes: stored, levels 1 and 9, traditional encryption,
 // streamed through a pipe (data descriptors), ZIP64 records, UTF-8 names. Every member
 // must extract byte-identical to its source, and testing in memory must pass.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "ReaderTestSupport.h"
 
@@ -149,6 +151,49 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
     };
     EXPECT_EQ(r.UnZipToBuffer(), 10);
     EXPECT_NE(got.find("member 69995\n"), std::string::npos);
+}
+
+// What Linux peers write about a file comes back from our extractor: a name that is
+// no UTF-8 byte for byte, a "\\" as a character of the name, permission bits (never
+// set-user-ID) and the modification time to the second.
+TEST(PeerArchive, LinuxNamesModesAndTimesFromPeersAreRestored) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        mode_t mode;
+        std::int64_t time;
+    } files[] = {{"raw-\xFF.bin", 0600, 1719835200}, {"run.sh", 04755, 1704110400}, {"back\\slash.txt", 0644, 1500000000}};
+    for (const auto& f : files) {
+        const fs::path p = dir.write("src/" + std::string(f.name), f.name);
+        ::chmod(p.c_str(), f.mode);
+        const timespec times[2] = {{f.time, 0}, {f.time, 0}};
+        ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+    }
+    const struct {
+        const char* tool;
+        const char* command;
+        bool rawNames;  // the tool stores a name that is no UTF-8 as it is
+    } peers[] = {{"zip", "cd %S && zip -q -r %A .", true},
+                 {"bsdtar", "cd %S && bsdtar --format zip -cf %A run.sh", false},
+                 {"7z", "cd %S && 7z a -tzip -bd %A run.sh > /dev/null", false}};
+    for (const auto& peer : peers) {
+        SCOPED_TRACE(peer.tool);
+        const fs::path archive = dir / (std::string(peer.tool) + ".zip"), dest = dir / peer.tool;
+        CommandResult made = runCommand(expand(peer.command, dir / "src", archive));
+        ASSERT_EQ(made.status, 0) << made.output;
+        ExtractAll x(archive, dest);
+        x.reader.UnZip();
+        for (const auto& f : files) {
+            if (!peer.rawNames && std::string(f.name) != "run.sh") continue;
+            SCOPED_TRACE(f.name);
+            struct stat st {};
+            ASSERT_EQ(::lstat((dest / f.name).c_str(), &st), 0);
+            EXPECT_TRUE(S_ISREG(st.st_mode));
+            EXPECT_EQ(st.st_mode & 07777, f.mode & 0777);
+            EXPECT_EQ(st.st_mtim.tv_sec, f.time);
+            EXPECT_EQ(readFile(dest / f.name), f.name);
+        }
+    }
 }
 
 }  // namespace

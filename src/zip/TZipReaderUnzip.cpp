@@ -9,16 +9,17 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/ArchiveHost.h"
 #include "platform/DirHandle.h"
 #include "platform/FileSystem.h"
 #include "platform/Ui.h"
 #include "zip/Crc32.h"
-#include "zip/DosDateTime.h"
 #include "zip/ExtractPath.h"
 #include "zip/LinkTarget.h"
 #include "zip/MemberDecoder.h"
 #include "zip/MemberInput.h"
 #include "zip/MemberOverlap.h"
+#include "zip/MemberTime.h"
 #include "zip/TargetFolder.h"
 #include "zip/TempMemberFile.h"
 #include "zip/MemberOutput.h"
@@ -36,8 +37,6 @@ namespace {
 
 // The caller's buffer handler asked to stop.
 struct QuitRun {};
-
-constexpr std::uint8_t kHostUnix = 3;
 
 int percent(std::uint64_t done, std::int64_t total) {
     if (total <= 0) return 0;
@@ -393,11 +392,9 @@ private:
             case Never: break;
             case ifNewer:
             case ifOlder: {
-                auto member = dosDateTimeToDateTime(h.dosDateTime);
-                if (member) {
-                    double there = platform::fileTimeToLocalDateTime(existing.lastWriteTime);
-                    overwrite = r_.OverwriteMode == ifNewer ? *member > there : *member < there;
-                }
+                // The member's instant (UTC when it carries one) against the file's.
+                const auto order = compareMemberTime(h, existing.lastWriteTime);
+                if (order) overwrite = r_.OverwriteMode == ifNewer ? *order > 0 : *order < 0;
                 break;
             }
             case Always: overwrite = true; break;
@@ -410,7 +407,7 @@ private:
     // stays inside the destination. False (and reported) when that fails.
     bool commitMember(TargetFolder& place, std::optional<TempMemberFile>& temp, const std::string& linkText,
                       int index, const std::string& target, const TZipHeaderInfo& h) {
-        const platform::FileTime time = platform::dosToFileTime(h.dosDateTime);
+        const platform::FileTime time = memberFileTime(h);
         if (!temp) {
             if (!linkStaysInside(place.base, place.below, linkText)) {
                 r_.lastSkipDetail_ = "link to \"" + linkText + "\" leads outside the destination";
@@ -452,8 +449,8 @@ private:
     std::uint32_t fileMode(const TZipHeaderInfo& h) const {
         const std::uint32_t fresh = newFileMode_;
         if (!r_.RetainAttributes) return fresh;
-        const std::uint32_t mode = h.externalAttributes >> 16;
-        if ((h.versionMadeBy >> 8) == kHostUnix && mode != 0) return mode & 0777;
+        const int permissions = platform::restoredPermissions(h.host(), h.externalAttributes);
+        if (permissions >= 0) return std::uint32_t(permissions);
         return (h.externalAttributes & platform::faReadOnly) ? fresh & ~0222u : fresh;
     }
 

@@ -2,10 +2,13 @@
 // the events and their order, progress, and what happens to files that fail.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "ReaderTestSupport.h"
+#include "platform/TzGuard.h"
+#include "zip/TZipWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/Ui.h"
 #include "zip/DosDateTime.h"
@@ -559,6 +562,51 @@ TEST(Extractor, MissingDestinationIsCreated) {
     ExtractAll x(f.archive, f.dest / "new/deeper");
     EXPECT_EQ(x.reader.UnZip(), 6);
     EXPECT_TRUE(fs::exists(f.dest / "new/deeper/top.txt"));
+}
+
+// Packed in one time zone and restored in another, across summer and winter time, a
+// file keeps its instant; ifNewer and ifOlder decide on that instant too.
+TEST(Extractor, TimesKeepTheirInstantAcrossTimeZones) {
+    TempDir dir;
+    const std::pair<const char*, std::int64_t> files[] = {{"summer.txt", 1719835200}, {"winter.txt", 1704110400}};
+    for (const auto& [name, time] : files) {
+        const fs::path p = dir.write(std::string("src/") + name, name);
+        const timespec times[2] = {{time, 0}, {time, 0}};
+        ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+    }
+    const fs::path archive = dir / "tz.zip";
+    {
+        TzGuard berlin("Europe/Berlin");
+        TZipWriter w;
+        w.SetZipName(archive.string());
+        w.FilesList = {(dir / "src").string() + "/*"};
+        ASSERT_EQ(w.Zip(), 2);
+    }
+    TzGuard newYork("America/New_York");
+    ExtractAll x(archive, dir / "out");
+    EXPECT_EQ(x.reader.UnZip(), 2);
+    for (const auto& [name, time] : files) {
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / "out" / name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, time) << name;
+    }
+    // An existing file a second older is replaced under ifNewer, one of the same
+    // instant is kept; ifOlder replaces only the one a second newer.
+    for (const TUZOverwriteMode mode : {ifNewer, ifOlder}) {
+        const fs::path out = dir / (mode == ifNewer ? "newer" : "older");
+        const std::int64_t shift = mode == ifNewer ? -1 : 1;
+        for (const auto& [name, time] : files) {
+            const fs::path p = dir.write((out / name).string().substr(dir.path().string().size() + 1), "existing");
+            const std::int64_t t = std::string(name) == "summer.txt" ? time + shift : time;
+            const timespec times[2] = {{t, 0}, {t, 0}};
+            ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+        }
+        ExtractAll y(archive, out);
+        y.reader.OverwriteMode = mode;
+        EXPECT_EQ(y.reader.UnZip(), 1);
+        EXPECT_EQ(readFile(out / "summer.txt"), "summer.txt");
+        EXPECT_EQ(readFile(out / "winter.txt"), "existing");
+    }
 }
 
 }  // namespace

@@ -155,6 +155,8 @@ QGroupBox* RestorePage::buildOptions() {
     EditRestorePassword = new QLineEdit;
     EditRestorePassword->setObjectName(QStringLiteral("EditRestorePassword"));
     EditRestorePassword->setEchoMode(QLineEdit::Password);
+    // Each typed character shows as "*", whatever the style's own mask character is.
+    EditRestorePassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     column->addWidget(EditRestorePassword);
     column->addSpacing(6);
     column->addWidget(new QLabel(QStringLiteral("Overwrite Mode:")));

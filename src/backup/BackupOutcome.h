@@ -16,6 +16,7 @@ enum class BackupOutcome {
     Succeeded,    // archive in place, "Succeeds" logged
     Incomplete,   // archive in place but files were left out ("Fails" logged)
     Failed,       // no archive written; the error was shown and "Fails" logged
+    Cancelled,    // stopped by the user: no archive written, "Interrupt" logged
 };
 
 struct BackupResult {

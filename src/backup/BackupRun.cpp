@@ -12,6 +12,7 @@
 #include "store/NameText.h"
 #include "store/ProjectFieldCheck.h"
 #include "zip/TZipWriter.h"
+#include "zip/ZipErrors.h"
 
 namespace fs = std::filesystem;
 
@@ -29,6 +30,10 @@ std::string promptText(const std::string& project) {
 }
 std::string existsMessage(const std::string& path) { return path + " exists,backup will be interrupted!"; }
 std::string existsInformation(const std::string& path) { return "'" + path + "'" + " exists,backup interripted"; }
+std::string cancelledMessage(const std::string& project) {
+    return "Backup of the project '" + project + "' cancelled!";
+}
+std::string cancelledInformation(const std::string& path) { return "'" + path + "' backup cancelled by the user"; }
 
 std::string outcomeLines(const std::string& project, const std::string& path, std::uint64_t kb) {
     return "Project Name: '" + project + "'\rFile Name:    '" + platform::extractFileName(path) +
@@ -154,12 +159,16 @@ void configureWriter(zip::TZipWriter& writer, const BackupPage& page, const std:
 
 // Writes the archive under a temporary name and puts it in place; returns the number
 // of files added. Throws whatever stopped it; the temporary file is then gone.
-int writeArchive(const BackupPage& page, const std::string& path, platform::Ui& ui, LeftOutFiles& leftOut,
-                 LeftOutFiles& changed) {
+int writeArchive(const BackupPage& page, const std::string& path, platform::Ui& ui,
+                 platform::CancelRequest* cancel, LeftOutFiles& leftOut, LeftOutFiles& changed) {
     TemporaryArchive temporary(temporaryNameFor(path));
     zip::TZipWriter writer;
     configureWriter(writer, page, temporary.path());
-    writer.ProcessMessages = [&ui] { ui.processEvents(); };
+    writer.ProcessMessages = [&ui, &writer, cancel] {
+        ui.processEvents();
+        // The writer stops at its next look with the user's cancel.
+        if (cancel && cancel->requested()) writer.CancelRequested = true;
+    };
     writer.OnTotalPercentDone = [&ui](zip::TZipReader&, int percent) { ui.progress(percent); };
     // Neither the archive being replaced nor the one being written belongs in the new one.
     writer.OnStartZip = [&](zip::TZipWriter&, const std::string& file, zip::TZipHeaderInfo&, bool& skip) {
@@ -207,7 +216,7 @@ BackupResult SpStartClick(BackupPage& page, const store::Preferences& prefs, Bac
         result.outcome = BackupOutcome::Declined;
         return result;
     }
-    if (auto refusal = store::CheckProjectFields(page.record, page.archiveName)) {
+    if (auto refusal = store::CheckProjectFields(pageRecord(page), page.archiveName)) {
         s.ui.messageBox(MessageKind::Error, *refusal);
         result.outcome = BackupOutcome::Refused;
         return result;
@@ -228,11 +237,29 @@ BackupResult SpStartClick(BackupPage& page, const store::Preferences& prefs, Bac
     }
 
     platform::UiBusyScope busy(s.ui);
+    if (s.cancel) s.cancel->clear();
     LeftOutFiles leftOut;
     LeftOutFiles changed;
     try {
-        result.filesAdded = writeArchive(page, path, s.ui, leftOut, changed);
+        result.filesAdded = writeArchive(page, path, s.ui, s.cancel, leftOut, changed);
         result.sizeKb = FileSizeKb(path);
+    } catch (const zip::EUserCanceled& e) {
+        // Only the user's cancel is a cancelled run; any other stop is a failure.
+        if (!s.cancel || !s.cancel->requested()) {
+            result.outcome = BackupOutcome::Failed;
+            result.error = e.what();
+            reportFailure(s, project, result.error);
+            return result;
+        }
+        s.cancel->clear();
+        result.outcome = BackupOutcome::Cancelled;
+        try {
+            s.ui.timedMessage(cancelledMessage(project), MessageKind::Warning, kMessageSeconds);
+            appendLog(s, activitylog::kInterrupt, project, cancelledInformation(path));
+        } catch (const std::exception& e) {
+            s.ui.messageBox(MessageKind::Error, e.what());
+        }
+        return result;
     } catch (const std::exception& e) {
         result.outcome = BackupOutcome::Failed;
         result.error = e.what();
@@ -264,8 +291,9 @@ BackupResult SpStartClick(BackupPage& page, const store::Preferences& prefs, Bac
 
     // The archive is written: its number is used up.
     try {
-        if (suffixOf(page.record) == ArchiveSuffix::Number) {
+        if (page.suffix == ArchiveSuffix::Number) {
             s.projects.storeUsedNumber(project, page.shownNumber);
+            page.record.value = page.shownNumber;
             page.shownNumber = clampRunningNumber(static_cast<long long>(page.shownNumber) + page.increase);
         }
         UpdateArchiveName(page, prefs, s.clock);

@@ -11,12 +11,17 @@
 // stored name) make the entry "Fails" and are named; the archive stays, and the number
 // advances as after a good run. Each run uses a writer of its own, so no setting or
 // pending comment of one run ever reaches another run's archive.
+//
+// The window's "Cancel" stops a run through the services' cancel request: the archive
+// being written is removed, an older archive of the same name stays as it was, the
+// number does not advance, and the run is logged "Interrupt".
 #pragma once
 
 #include "backup/BackupOutcome.h"
 #include "backup/BackupPage.h"
 #include "backup/FileSizeKb.h"
 #include "log/ActivityLog.h"
+#include "platform/CancelRequest.h"
 #include "platform/DateTime.h"
 #include "platform/Ui.h"
 #include "store/Preferences.h"
@@ -35,6 +40,9 @@ struct BackupServices {
     const platform::Clock& clock;
     const store::ProjectStore& projects;
     activitylog::ActivityLog& log;
+    // Set by the window while the run processes events; cleared when a run starts.
+    // Null: the run cannot be cancelled.
+    platform::CancelRequest* cancel = nullptr;
 };
 
 // Runs a backup of the page's project; on success (also with files left out) the

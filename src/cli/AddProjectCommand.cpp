@@ -1,20 +1,21 @@
-// "add-project": the Add Project wizard on the command line. See AddProjectCommand.h.
+// "add-project": the Add Project wizard on the command line, through the wizard's own
+// steps and checks. See AddProjectCommand.h.
 #include "cli/AddProjectCommand.h"
 
 #include <filesystem>
 #include <iostream>
 
+#include "backup/ScheduleFields.h"
 #include "cli/ProjectCommands.h"
 #include "platform/DateFormat.h"
 #include "platform/Paths.h"
 #include "platform/TextCase.h"
 #include "store/NameText.h"
+#include "shell/AddProjectWizard.h"
 #include "store/ProjectStore.h"
 
 namespace zb::cli {
 namespace {
-
-constexpr const char* kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 // The wizard's file dialogs hand over full paths; a path typed relative to the
 // current folder is made full the same way.
@@ -27,68 +28,54 @@ struct Refusal {
     std::string message;
 };
 
-void fillSchedule(const AddProjectOptions& o, store::ProjectRecord& r) {
+// The options a terminal user gives in place of the wizard's step 6.
+void fillSchedule(const AddProjectOptions& o, backup::ScheduleFields& schedule) {
     const int given = int(o.dailyAt.has_value()) + int(o.everyMinutes.has_value()) + int(o.weeklyOn.has_value());
     if (given > 1) throw Refusal{"Choose one schedule: --daily-at, --every-minutes or --weekly-on"};
-    r.backupMode = store::kModeNone;
     if (o.dailyAt) {
         auto time = platform::strToTime(store::trimText(*o.dailyAt));
         if (!time || *time < 0 || *time >= 1) throw Refusal{"Not a time of day: " + *o.dailyAt};
-        r.backupMode = store::kModeDailyOnce;
-        r.scheduleText = platform::timeToStr(*time);
+        backup::chooseScheduleKind(schedule, backup::ScheduleKind::DailyOnce);
+        schedule.timeOfDay = *time;
     } else if (o.everyMinutes) {
-        r.backupMode = store::kModeEveryMinutes;
-        r.scheduleText = std::to_string(*o.everyMinutes);
+        backup::chooseScheduleKind(schedule, backup::ScheduleKind::EveryMinutes);
+        schedule.everyMinutes = *o.everyMinutes;
     } else if (o.weeklyOn) {
-        for (const char* day : kWeekdays) {
-            if (platform::equalsIgnoreCase(store::trimText(*o.weeklyOn), day)) {
-                r.backupMode = store::kModeWeekly;
-                r.scheduleText = day;
-            }
-        }
-        if (r.backupMode != store::kModeWeekly) throw Refusal{"Not a day of the week: " + *o.weeklyOn};
+        for (int day = 0; day < 7; ++day)
+            if (platform::equalsIgnoreCase(store::trimText(*o.weeklyOn), backup::kWeekdayNames[day]))
+                schedule.weekday = day;
+        if (!schedule.weekday) throw Refusal{"Not a day of the week: " + *o.weeklyOn};
+        backup::chooseScheduleKind(schedule, backup::ScheduleKind::Weekly);
     }
 }
 
-store::ProjectRecord recordFrom(const AddProjectOptions& o) {
-    store::ProjectRecord r = store::newProjectRecord();
+// The wizard's controls as the options set them.
+void fillFields(const AddProjectOptions& o, shell::WizardFields& f) {
     for (const auto& line : o.include)
-        if (!store::trimText(line).empty()) r.includeLines.push_back(fullPath(line));
+        if (!store::trimText(line).empty()) f.includeLines.push_back(fullPath(line));
     for (const auto& line : o.exclude)
-        if (!store::trimText(line).empty()) r.excludeLines.push_back(store::trimText(line));
-    r.includeSubfolders = !o.noSubfolders;
-    // The prefix starts as the project name when nothing was typed into it.
-    r.filenamePrefix = o.prefix && !store::trimText(*o.prefix).empty() ? *o.prefix : o.name;
-    if (o.suffix == "none") r.suffix = store::kSuffixNone;
-    else if (o.suffix == "date") r.suffix = store::kSuffixDate;
-    else r.suffix = store::kSuffixNumber;
-    r.increaseValue = o.increase;
-    // The stored number is the last one used: the first archive gets it plus the step.
-    r.value = o.number - o.increase;
+        if (!store::trimText(line).empty()) f.excludeLines.push_back(store::trimText(line));
+    f.includeSubfolders = !o.noSubfolders;
+    f.prefix = o.prefix.value_or("");
+    if (o.suffix == "none") f.suffix = backup::ArchiveSuffix::None;
+    else if (o.suffix == "date") f.suffix = backup::ArchiveSuffix::Date;
+    else f.suffix = backup::ArchiveSuffix::Number;
+    f.number = o.number;
+    f.increase = o.increase;
     if (o.saveFolder) {
         const std::string folder = fullPath(*o.saveFolder);
         std::error_code ec;
         if (!std::filesystem::is_directory(folder, ec)) throw Refusal{"No such folder: " + *o.saveFolder};
-        r.savePath = folder;
+        f.saveFolder = folder;
     }
-    r.usePassword = o.password.has_value();
-    r.password = o.password.value_or("");
-    r.passwordConfirmation = o.confirmPassword.value_or(r.password);
-    r.storePaths = !o.noPaths;
-    r.storeComment = o.comment.has_value();
-    r.comment = o.comment.value_or("");
-    r.packLevel = o.level;
-    fillSchedule(o, r);
-    return r;
-}
-
-// The wizard's checks, in the order of its pages.
-std::optional<std::string> pageCheck(const store::ProjectRecord& r) {
-    if (r.includeLines.empty()) return "Please select files to backup";
-    if (store::trimText(r.filenamePrefix).empty()) return "Please enter the prefix of backup filename";
-    if (r.usePassword && store::trimText(r.password) != store::trimText(r.passwordConfirmation))
-        return "Confirm password is not matching";
-    return std::nullopt;
+    f.usePassword = o.password.has_value();
+    f.password = o.password.value_or("");
+    f.confirmation = o.confirmPassword.value_or(f.password);
+    f.storePaths = !o.noPaths;
+    f.storeComment = o.comment.has_value();
+    f.comment = o.comment.value_or("");
+    f.packLevel = o.level;
+    fillSchedule(o, f.schedule);
 }
 
 }  // namespace
@@ -96,12 +83,19 @@ std::optional<std::string> pageCheck(const store::ProjectRecord& r) {
 int runAddProjectCommand(const CliSettings& settings, const AddProjectOptions& options, std::ostream& out,
                          std::ostream& err) {
     store::ProjectStore projects(settings.projectIni());
-    auto list = projects.readProjectList();
+    const auto list = projects.readProjectList();
+    const store::Preferences prefs;
+    const platform::SystemClock clock;
+    shell::AddProjectWizard wizard(list, prefs, clock);
     try {
-        if (auto refusal = store::checkNewProjectName(options.name, list)) throw Refusal{*refusal};
-        store::ProjectRecord record = recordFrom(options);
-        if (auto refusal = pageCheck(record)) throw Refusal{*refusal};
-        projects.createProject(options.name, record, list);
+        wizard.fields.name = options.name;
+        // The name first, as the wizard's first page asks for it before anything else.
+        if (auto refusal = wizard.checkStep()) throw Refusal{*refusal};
+        fillFields(options, wizard.fields);
+        std::optional<std::string> refusal;
+        while (wizard.next(projects, refusal) == shell::AddProjectWizard::NextResult::Advanced) {
+        }
+        if (refusal) throw Refusal{*refusal};
     } catch (const Refusal& r) {
         err << "Error: " << r.message << '\n';
         return kExitBadRequest;

@@ -96,7 +96,8 @@ std::optional<std::string> TerminalUi::readLine(const std::string& prompt) {
     return line;
 }
 
-bool TerminalUi::confirm(const std::string& text, platform::MessageKind) {
+// A terminal has no title bar: the caption is left out, the kind's label says enough.
+bool TerminalUi::confirm(const std::string& text, platform::MessageKind, const std::string&) {
     endProgressLine();
     if (!options_.interactive) return options_.defaultAnswer;
     for (;;) {
@@ -109,7 +110,7 @@ bool TerminalUi::confirm(const std::string& text, platform::MessageKind) {
     }
 }
 
-void TerminalUi::messageBox(platform::MessageKind kind, const std::string& text) {
+void TerminalUi::messageBox(platform::MessageKind kind, const std::string& text, const std::string&) {
     show(kind, text);
 }
 

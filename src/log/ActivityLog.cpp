@@ -41,14 +41,12 @@ ActivityLog::ActivityLog(std::filesystem::path logPath, int logCount, const plat
 void ActivityLog::LoadLog() {
     const platform::IniFile ini(path_);
     const int stored = std::max(0, ini.readInteger(kCommon, kLogTotal, 0));
-    int first = 1;
+    // Above the limit only the newest limit - 1 entries are shown, but the count stays
+    // as stored: the next append then writes past every entry (never over one that is
+    // shown) and its trim keeps the newest five. A raised limit reloads and shows more.
     total_ = stored;
-    if (stored > limit_) {
-        // Keep the newest limit - 1 entries; the next append then reaches the limit and
-        // its trim keeps the newest five.
-        total_ = limit_ - 1;
-        first = stored - total_ + 1;
-    }
+    const int shown = stored > limit_ ? limit_ - 1 : stored;
+    const int first = stored - shown + 1;
     rows_.clear();
     for (int n = stored; n >= first; --n) rows_.push_back(readEntry(ini, n));
 }
@@ -98,8 +96,14 @@ void ActivityLog::clearAll() {
 }
 
 void ActivityLog::setLimit(int logCount) {
+    const int previous = limit_;
     limit_ = boundedLogLimit(logCount);
-    if (rows_.size() > static_cast<std::size_t>(limit_)) rows_.resize(static_cast<std::size_t>(limit_));
+    if (limit_ > previous) {
+        // Entries the old limit kept out of the grid come back.
+        LoadLog();
+    } else if (rows_.size() > static_cast<std::size_t>(limit_)) {
+        rows_.resize(static_cast<std::size_t>(limit_));
+    }
 }
 
 std::string ActivityLog::cell(int row, int column) const {

@@ -35,9 +35,9 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
     // Fills the rows from the file. When the file holds more entries than the limit,
-    // the newest limit - 1 are the ones taken, so that the next append trims to the
-    // newest five. A missing file, or a missing, unreadable or negative total, is an
-    // empty log.
+    // the newest limit - 1 are shown while the total stays as stored, so the next
+    // append writes entry total + 1 and trims to the newest five. A missing file, or a
+    // missing, unreadable or negative total, is an empty log.
     void LoadLog();
 
     // Records one entry, dated now, in the file and at the top of the rows, then trims
@@ -52,8 +52,9 @@ public:
     // The entry sections stay in the file.
     void clearAll();
 
-    // A new limit from the preferences; the rows beyond it are no longer shown. The file
-    // and the count are not touched until the next append.
+    // A new limit from the preferences; the rows beyond it are no longer shown, and a
+    // raised limit reloads the rows from the file. The file and the count are not
+    // touched until the next append.
     void setLimit(int logCount);
 
     int limit() const { return limit_; }

@@ -15,10 +15,12 @@ enum class MessageKind { Warning = 0, Error = 1, Information = 2, Confirmation =
 class Ui {
 public:
     virtual ~Ui() = default;
-    // A question with the buttons Yes and No; true for Yes.
-    virtual bool confirm(const std::string& text, MessageKind kind = MessageKind::Confirmation) = 0;
-    // A message box with one OK button.
-    virtual void messageBox(MessageKind kind, const std::string& text) = 0;
+    // A question with the buttons Yes and No; true for Yes. `caption` is the box's
+    // title; empty means the title of the kind ("Warning", "Error", ...).
+    virtual bool confirm(const std::string& text, MessageKind kind = MessageKind::Confirmation,
+                         const std::string& caption = {}) = 0;
+    // A message box with one OK button; `caption` as for confirm.
+    virtual void messageBox(MessageKind kind, const std::string& text, const std::string& caption = {}) = 0;
     // The message window that closes itself after `seconds`.
     virtual void timedMessage(const std::string& text, MessageKind kind, int seconds) = 0;
     virtual void progress(int percent) = 0;  // 0..100

@@ -55,7 +55,7 @@ protected:
     BackupPage load(const std::string& name) { return LoadBackupPage(store, name, prefs, clock); }
 
     BackupResult backup(BackupPage& page) {
-        BackupServices services{ui, clock, store, log};
+        BackupServices services{ui, clock, store, log, &cancel};
         return SpStartClick(page, prefs, services);
     }
     BackupResult backup(const std::string& name) {
@@ -94,6 +94,7 @@ protected:
     store::Preferences prefs;
     activitylog::ActivityLog log{appDir() / "log.txt", 50, clock};
     FakeUi ui;
+    platform::CancelRequest cancel;  // the window's "Cancel"
 };
 
 }  // namespace zb::backup::test

@@ -193,5 +193,37 @@ TEST_F(AddProjectCommandTest, DateAndNoneSuffixes) {
     EXPECT_EQ(key("Fixed", "Suffix"), "0");
 }
 
+TEST_F(AddProjectCommandTest, WritesTheFileItWroteBeforeByteForByte) {
+    settings.appDir = dir / "app";
+    std::filesystem::create_directories(settings.appDir);
+    const std::string base = dir.path().string();
+    auto docs = basic("  Docs  ");
+    docs.include = {base + "/src/*.txt", base + "/src/sub/*.*"};
+    docs.exclude = {"*.tmp", "*.bak"};
+    docs.noSubfolders = true;
+    docs.prefix = " docs_ ";
+    docs.number = 5;
+    docs.increase = 2;
+    docs.password = " pw ";
+    docs.confirmPassword = "pw";
+    docs.noPaths = true;
+    docs.comment = " my comment ";
+    docs.level = 9;
+    docs.weeklyOn = "tUEsday";
+    auto mail = basic("Mail");
+    mail.suffix = "date";
+    mail.password = "";
+    mail.everyMinutes = 90;
+    auto alpha = basic("Alpha");
+    alpha.include = {base + "/src/a b.txt"};
+    alpha.suffix = "none";
+    alpha.comment = "";
+    for (const auto* o : {&docs, &mail, &alpha}) ASSERT_EQ(add(*o), 0) << err.str();
+
+    std::string expected = zb::test::readFile(zb::test::testData("ini/add-project-before.ini"));
+    for (std::size_t at; (at = expected.find("@DIR@")) != std::string::npos;) expected.replace(at, 5, base);
+    EXPECT_EQ(zb::test::readFile(settings.projectIni()), expected);
+}
+
 }  // namespace
 }  // namespace zb::cli

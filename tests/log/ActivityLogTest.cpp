@@ -142,7 +142,7 @@ TEST_F(ActivityLogTest, ReachingTheLimitKeepsTheFiveNewest) {
     EXPECT_EQ(stored(file_, "Log6", "Information"), "e11");
 }
 
-TEST_F(ActivityLogTest, FileAboveTheLimitLoadsItsNewestEntries) {
+TEST_F(ActivityLogTest, FileAboveTheLimitLoadsItsNewestEntriesAndAppendsPastThem) {
     {
         platform::IniFile ini(file_);
         ini.writeInteger("Common", "Log Total", 80);
@@ -151,15 +151,41 @@ TEST_F(ActivityLogTest, FileAboveTheLimitLoadsItsNewestEntries) {
     }
     ActivityLog log(file_, 50, clock_);
     log.LoadLog();
-    EXPECT_EQ(log.total(), 49);
+    EXPECT_EQ(log.total(), 80);
     ASSERT_EQ(log.entries().size(), 49u);
     EXPECT_EQ(log.cell(1, 4), "e80");
     EXPECT_EQ(log.cell(49, 4), "e32");
     log.AppendLog(kBackup, kSucceeds, "p", "new");
+    EXPECT_EQ(stored(file_, "Log81", "Information"), "new");
+    EXPECT_EQ(stored(file_, "Log50", "Information"), "e50");
     EXPECT_EQ(infos(log), (Infos{"new", "e80", "e79", "e78", "e77"}));
     EXPECT_EQ(stored(file_, "Common", "Log Total"), "5");
     EXPECT_EQ(stored(file_, "Log1", "Information"), "e77");
     EXPECT_EQ(stored(file_, "Log5", "Information"), "new");
+}
+
+TEST_F(ActivityLogTest, RaisingTheLimitAboveAFullFileShowsAndKeepsEveryEntry) {
+    {
+        platform::IniFile ini(file_);
+        ini.writeInteger("Common", "Log Total", 80);
+        for (int n = 1; n <= 80; ++n) ini.writeString("Log" + std::to_string(n), "Information", "e" + std::to_string(n));
+        ini.save();
+    }
+    ActivityLog log(file_, 50, clock_);
+    log.LoadLog();
+    log.setLimit(200);
+    ASSERT_EQ(log.entries().size(), 80u);
+    EXPECT_EQ(log.cell(80, 4), "e1");
+    log.AppendLog(kBackup, kSucceeds, "p", "new");
+    EXPECT_EQ(stored(file_, "Common", "Log Total"), "81");
+    // The next start sees every entry, the old ones untouched.
+    ActivityLog again(file_, 200, clock_);
+    again.LoadLog();
+    ASSERT_EQ(again.entries().size(), 81u);
+    EXPECT_EQ(again.cell(1, 4), "new");
+    EXPECT_EQ(again.cell(2, 4), "e80");
+    EXPECT_EQ(again.cell(32, 4), "e50");
+    EXPECT_EQ(again.cell(81, 4), "e1");
 }
 
 TEST_F(ActivityLogTest, ClearingEmptiesTheLogButKeepsTheSections) {

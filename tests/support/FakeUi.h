@@ -23,6 +23,7 @@ public:
         platform::MessageKind kind;
         std::string text;
         int seconds = 0;
+        std::string caption;  // the box's title; empty for the kind's own
     };
 
     // Answers, used in order. An unscripted question is a test error, unless a default
@@ -45,8 +46,9 @@ public:
     int eventsProcessed = 0;
     bool isBusy = false;
 
-    bool confirm(const std::string& text, platform::MessageKind kind) override {
-        record({Call::Confirm, kind, text});
+    bool confirm(const std::string& text, platform::MessageKind kind = platform::MessageKind::Confirmation,
+                 const std::string& caption = {}) override {
+        record({Call::Confirm, kind, text, 0, caption});
         if (!confirmAnswers.empty()) {
             bool answer = confirmAnswers.front();
             confirmAnswers.pop_front();
@@ -55,11 +57,11 @@ public:
         if (defaultConfirm) return *defaultConfirm;
         throw std::logic_error("unscripted question: " + text);
     }
-    void messageBox(platform::MessageKind kind, const std::string& text) override {
-        record({Call::MessageBox, kind, text});
+    void messageBox(platform::MessageKind kind, const std::string& text, const std::string& caption = {}) override {
+        record({Call::MessageBox, kind, text, 0, caption});
     }
     void timedMessage(const std::string& text, platform::MessageKind kind, int seconds) override {
-        record({Call::TimedMessage, kind, text, seconds});
+        record({Call::TimedMessage, kind, text, seconds, ""});
     }
     void progress(int percent) override { progressValues.push_back(percent); }
     void busy(bool on) override {
@@ -71,15 +73,15 @@ public:
         if (onProcessEvents) onProcessEvents();
     }
     std::optional<std::string> chooseFile(const std::string& title, const std::string&) override {
-        record({Call::ChooseFile, platform::MessageKind::Custom, title});
+        record({Call::ChooseFile, platform::MessageKind::Custom, title, 0, ""});
         return next(fileAnswers);
     }
     std::optional<std::string> chooseFolder(const std::string& caption) override {
-        record({Call::ChooseFolder, platform::MessageKind::Custom, caption});
+        record({Call::ChooseFolder, platform::MessageKind::Custom, caption, 0, ""});
         return next(folderAnswers);
     }
     std::optional<std::string> askPassword(const std::string& prompt) override {
-        record({Call::AskPassword, platform::MessageKind::Custom, prompt});
+        record({Call::AskPassword, platform::MessageKind::Custom, prompt, 0, ""});
         return next(passwordAnswers);
     }
 

@@ -224,11 +224,13 @@ struct ScriptedUi : platform::Ui {
     bool answer = false;
     std::vector<std::string> questions, messages;
     std::optional<std::string> folder;
-    bool confirm(const std::string& text, platform::MessageKind) override {
+    bool confirm(const std::string& text, platform::MessageKind, const std::string&) override {
         questions.push_back(text);
         return answer;
     }
-    void messageBox(platform::MessageKind, const std::string& text) override { messages.push_back(text); }
+    void messageBox(platform::MessageKind, const std::string& text, const std::string&) override {
+        messages.push_back(text);
+    }
     void timedMessage(const std::string&, platform::MessageKind, int) override {}
     void progress(int) override {}
     void busy(bool) override {}

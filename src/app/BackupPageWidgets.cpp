@@ -263,17 +263,16 @@ void BackupPageWidgets::showPage(const backup::BackupPage& page) {
     const store::ProjectRecord& r = page.record;
     const QSignalBlocker blockValue(rxSpinvalue), blockStep(RxSpinIncrease);
     EditPrefix->setText(QString::fromStdString(r.filenamePrefix));
-    switch (r.suffix) {
-        case store::kSuffixNone: RadioUseNone->setChecked(true); break;
-        case store::kSuffixDate: RadioUseDate->setChecked(true); break;
-        case store::kSuffixNumber: RadioUserNumber->setChecked(true); break;
-        default: break;
+    // The page model holds the effective choices (an unknown stored value has already
+    // kept the previous one) and the numbers the fields show.
+    switch (page.suffix) {
+        case backup::ArchiveSuffix::None: RadioUseNone->setChecked(true); break;
+        case backup::ArchiveSuffix::Date: RadioUseDate->setChecked(true); break;
+        case backup::ArchiveSuffix::Number: RadioUserNumber->setChecked(true); break;
     }
     RadioUseNoneClick();
-    if (RadioUserNumber->isChecked()) {
-        RxSpinIncrease->setValue(page.increase);
-        rxSpinvalue->setValue(page.shownNumber);
-    }
+    RxSpinIncrease->setValue(page.increase);
+    rxSpinvalue->setValue(page.shownNumber);
     EditFilename->setText(QString::fromStdString(page.archiveName));
     ListboxBackup->clear();
     for (const std::string& line : r.includeLines) ListboxBackup->addItem(QString::fromStdString(line));
@@ -288,28 +287,15 @@ void BackupPageWidgets::showPage(const backup::BackupPage& page) {
     Editcomment->setEnabled(r.storeComment);
     Editcomment->setText(QString::fromStdString(r.comment));
 
-    const std::string& text = r.scheduleText;
-    switch (r.backupMode) {
-        case store::kModeDailyOnce: {
-            radioOnce->setChecked(true);
-            const auto time = platform::strToTime(text);
-            DateTimePicker1->setTime(time ? toQTime(*time) : QTime(12, 0, 0));
-            break;
-        }
-        case store::kModeEveryMinutes: {
-            radioDaily->setChecked(true);
-            bool ok = false;
-            const int minutes = QString::fromStdString(text).trimmed().toInt(&ok);
-            SpinEditNumber->setValue(ok ? minutes : 5);
-            break;
-        }
-        case store::kModeWeekly: {
-            radioWeekly->setChecked(true);
-            cbWeekly->setCurrentIndex(cbWeekly->findText(QString::fromStdString(text), Qt::MatchFixedString));
-            break;
-        }
-        case store::kModeNone: radioNone->setChecked(true); break;
-        default: break;
+    const backup::ScheduleFields& schedule = page.schedule;
+    DateTimePicker1->setTime(toQTime(schedule.timeOfDay));
+    SpinEditNumber->setValue(schedule.everyMinutes);
+    cbWeekly->setCurrentIndex(schedule.weekday.value_or(-1));
+    switch (schedule.kind) {
+        case backup::ScheduleKind::DailyOnce: radioOnce->setChecked(true); break;
+        case backup::ScheduleKind::EveryMinutes: radioDaily->setChecked(true); break;
+        case backup::ScheduleKind::Weekly: radioWeekly->setChecked(true); break;
+        case backup::ScheduleKind::None: radioNone->setChecked(true); break;
     }
     radioNoneClick();
     TrackBar1->setValue(r.packLevel);
@@ -318,10 +304,11 @@ void BackupPageWidgets::showPage(const backup::BackupPage& page) {
 void BackupPageWidgets::readInto(backup::BackupPage& page) const {
     store::ProjectRecord& r = page.record;
     r.filenamePrefix = EditPrefix->text().toStdString();
-    r.suffix = RadioUserNumber->isChecked() ? store::kSuffixNumber
-               : RadioUseDate->isChecked()  ? store::kSuffixDate
-               : RadioUseNone->isChecked()  ? store::kSuffixNone
-                                            : store::kSuffixNumber;
+    page.suffix = RadioUserNumber->isChecked() ? backup::ArchiveSuffix::Number
+                  : RadioUseDate->isChecked()  ? backup::ArchiveSuffix::Date
+                  : RadioUseNone->isChecked()  ? backup::ArchiveSuffix::None
+                                               : backup::ArchiveSuffix::Number;
+    r.suffix = static_cast<int>(page.suffix);
     page.shownNumber = rxSpinvalue->value();
     page.increase = RxSpinIncrease->value();
     r.increaseValue = page.increase;
@@ -339,20 +326,17 @@ void BackupPageWidgets::readInto(backup::BackupPage& page) const {
     r.storePaths = CheckBoxpath->isChecked();
     r.storeComment = CheckBoxcomment->isChecked();
     r.comment = Editcomment->text().toStdString();
-    r.backupMode = radioNone->isChecked()     ? store::kModeNone
-                   : radioWeekly->isChecked() ? store::kModeWeekly
-                   : radioDaily->isChecked()  ? store::kModeEveryMinutes
-                                              : store::kModeDailyOnce;
-    switch (r.backupMode) {
-        case store::kModeDailyOnce: {
-            const QTime t = DateTimePicker1->time();
-            r.scheduleText = platform::timeToStr(platform::encodeTime(t.hour(), t.minute(), t.second()));
-            break;
-        }
-        case store::kModeEveryMinutes: r.scheduleText = std::to_string(SpinEditNumber->value()); break;
-        case store::kModeWeekly: r.scheduleText = cbWeekly->currentText().toStdString(); break;
-        default: break;
-    }
+    backup::ScheduleFields& schedule = page.schedule;
+    schedule.kind = radioNone->isChecked()     ? backup::ScheduleKind::None
+                    : radioWeekly->isChecked() ? backup::ScheduleKind::Weekly
+                    : radioDaily->isChecked()  ? backup::ScheduleKind::EveryMinutes
+                                               : backup::ScheduleKind::DailyOnce;
+    const QTime t = DateTimePicker1->time();
+    schedule.timeOfDay = platform::encodeTime(t.hour(), t.minute(), t.second());
+    schedule.everyMinutes = SpinEditNumber->value();
+    schedule.weekday.reset();
+    if (cbWeekly->currentIndex() >= 0) schedule.weekday = cbWeekly->currentIndex();
+    backup::saveScheduleFields(schedule, r.backupMode, r.scheduleText);
     r.packLevel = TrackBar1->value();
 }
 

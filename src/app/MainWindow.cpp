@@ -265,7 +265,8 @@ QString MainWindow::currentProject() const { return comboProject->currentText().
 void MainWindow::comboProjectChange() {
     if (comboProject->currentIndex() < 0) return;
     try {
-        page_ = backup::LoadBackupPage(projects_, currentProject().toStdString(), prefs_, env_.clock);
+        // Loaded into the page as it stands: an unknown stored choice keeps the shown one.
+        backup::LoadBackupPage(page_, projects_, currentProject().toStdString(), prefs_, env_.clock);
         backupPage->showPage(page_);
     } catch (const std::exception& e) {
         showError(QString::fromStdString(e.what()));
@@ -341,8 +342,8 @@ void MainWindow::SpSaveClick() {
     if (currentProject().isEmpty()) return;
     backupPage->readInto(page_);
     try {
-        if (const auto refusal = projects_.saveProject(currentProject().toStdString(), page_.record,
-                                                       page_.archiveName)) {
+        page_.projectName = currentProject().toStdString();
+        if (const auto refusal = backup::SaveBackupPage(page_, projects_)) {
             env_.dialogs.message(this, MessageKind::Error, kindCaption(MessageKind::Error),
                                  QString::fromStdString(*refusal));
             return;

@@ -1,4 +1,5 @@
-// Questions take the caption of their kind, as the standard boxes of the program do.
+// Questions and messages take the caption given, else the caption of their kind, as
+// the standard boxes of the program do.
 #include "app/QtUi.h"
 
 #include <QCoreApplication>
@@ -8,17 +9,20 @@ namespace zb::app {
 
 namespace {
 QString q(const std::string& text) { return QString::fromStdString(text); }
+QString captionOf(platform::MessageKind kind, const std::string& caption) {
+    return caption.empty() ? kindCaption(kind) : q(caption);
+}
 }  // namespace
 
 QtUi::QtUi(DialogService& dialogs, QWidget* parent, Hooks hooks)
     : dialogs_(dialogs), parent_(parent), hooks_(std::move(hooks)) {}
 
-bool QtUi::confirm(const std::string& text, platform::MessageKind kind) {
-    return dialogs_.question(parent_, kind, kindCaption(kind), q(text));
+bool QtUi::confirm(const std::string& text, platform::MessageKind kind, const std::string& caption) {
+    return dialogs_.question(parent_, kind, captionOf(kind, caption), q(text));
 }
 
-void QtUi::messageBox(platform::MessageKind kind, const std::string& text) {
-    dialogs_.message(parent_, kind, kindCaption(kind), q(text));
+void QtUi::messageBox(platform::MessageKind kind, const std::string& text, const std::string& caption) {
+    dialogs_.message(parent_, kind, captionOf(kind, caption), q(text));
 }
 
 void QtUi::timedMessage(const std::string& text, platform::MessageKind kind, int seconds) {

@@ -21,8 +21,9 @@ public:
 
     QtUi(DialogService& dialogs, QWidget* parent, Hooks hooks);
 
-    bool confirm(const std::string& text, platform::MessageKind kind) override;
-    void messageBox(platform::MessageKind kind, const std::string& text) override;
+    bool confirm(const std::string& text, platform::MessageKind kind = platform::MessageKind::Confirmation,
+                 const std::string& caption = {}) override;
+    void messageBox(platform::MessageKind kind, const std::string& text, const std::string& caption = {}) override;
     void timedMessage(const std::string& text, platform::MessageKind kind, int seconds) override;
     void progress(int percent) override;
     void busy(bool on) override;

@@ -6,12 +6,14 @@ namespace zb::app {
 RestoreUi::RestoreUi(platform::Ui& window, DialogService& dialogs, QWidget* parent)
     : window_(window), dialogs_(dialogs), parent_(parent) {}
 
-bool RestoreUi::confirm(const std::string& text, platform::MessageKind kind) {
-    if (kind != platform::MessageKind::Confirmation) return window_.confirm(text, kind);
+bool RestoreUi::confirm(const std::string& text, platform::MessageKind kind, const std::string& caption) {
+    if (kind != platform::MessageKind::Confirmation || !caption.empty()) return window_.confirm(text, kind, caption);
     return dialogs_.question(parent_, kind, QStringLiteral("File Exists Alert"), QString::fromStdString(text));
 }
 
-void RestoreUi::messageBox(platform::MessageKind kind, const std::string& text) { window_.messageBox(kind, text); }
+void RestoreUi::messageBox(platform::MessageKind kind, const std::string& text, const std::string& caption) {
+    window_.messageBox(kind, text, caption);
+}
 
 void RestoreUi::timedMessage(const std::string& text, platform::MessageKind kind, int seconds) {
     window_.timedMessage(text, kind, seconds);

@@ -16,8 +16,9 @@ class RestoreUi : public platform::Ui {
 public:
     RestoreUi(platform::Ui& window, DialogService& dialogs, QWidget* parent);
 
-    bool confirm(const std::string& text, platform::MessageKind kind) override;
-    void messageBox(platform::MessageKind kind, const std::string& text) override;
+    bool confirm(const std::string& text, platform::MessageKind kind = platform::MessageKind::Confirmation,
+                 const std::string& caption = {}) override;
+    void messageBox(platform::MessageKind kind, const std::string& text, const std::string& caption = {}) override;
     void timedMessage(const std::string& text, platform::MessageKind kind, int seconds) override;
     void progress(int percent) override;
     void busy(bool on) override;

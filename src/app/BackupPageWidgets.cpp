@@ -28,8 +28,6 @@ namespace zb::app {
 
 namespace {
 
-const char* const kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-
 QToolButton* listButton(QWidget* owner, const char* name, QStyle::StandardPixmap icon, const char* hint) {
     auto* button = new QToolButton(owner);
     button->setObjectName(QString::fromLatin1(name));
@@ -83,8 +81,8 @@ BackupPageWidgets::BackupPageWidgets(QWidget* parent) : QWidget(parent) {
     layout->setColumnStretch(0, 1);
     layout->setColumnStretch(1, 1);
     layout->setRowStretch(1, 1);
-    RadioUseNoneClick();
-    radioNoneClick();
+    showNameFields(backup::BackupPage{});
+    showSchedule(backup::ScheduleFields{});
     setEditable(false);
 }
 
@@ -161,11 +159,12 @@ void BackupPageWidgets::buildDestination() {
             if (GroupDes->isEnabled()) emit nameInputsChanged();
         });
     }
-    for (QRadioButton* radio : {RadioUseNone, RadioUseDate, RadioUserNumber}) {
-        connect(radio, &QRadioButton::clicked, this, [this] {
-            RadioUseNoneClick();
-            emit nameInputsChanged();
-        });
+    const std::pair<QRadioButton*, backup::ArchiveSuffix> suffixes[] = {
+        {RadioUseNone, backup::ArchiveSuffix::None},
+        {RadioUseDate, backup::ArchiveSuffix::Date},
+        {RadioUserNumber, backup::ArchiveSuffix::Number}};
+    for (const auto& [radio, suffix] : suffixes) {
+        connect(radio, &QRadioButton::clicked, this, [this, s = suffix] { emit suffixClicked(s); });
     }
 }
 
@@ -214,11 +213,11 @@ void BackupPageWidgets::buildSchedule() {
     DateTimePicker1 = new QTimeEdit(QTime(12, 0, 0));
     DateTimePicker1->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     radioDaily = new QRadioButton(QStringLiteral("Daily every"));
-    SpinEditNumber = spin(2, 1000, 2);
+    SpinEditNumber = spin(backup::kMinScheduleMinutes, backup::kMaxScheduleMinutes, backup::kPageMinutesStart);
     cbhour = new QLabel(QStringLiteral("minutes"));
     radioWeekly = new QRadioButton(QStringLiteral("Weekly every on"));
     cbWeekly = new QComboBox;
-    for (const char* day : kWeekdays) cbWeekly->addItem(QString::fromLatin1(day));
+    for (const char* day : backup::kWeekdayNames) cbWeekly->addItem(QString::fromLatin1(day));
     cbWeekly->setCurrentIndex(-1);
 
     auto* layout = new QHBoxLayout(GroupSche);
@@ -235,24 +234,47 @@ void BackupPageWidgets::buildSchedule() {
     layout->addWidget(cbWeekly);
     layout->addStretch();
 
-    for (QRadioButton* radio : {radioNone, radioOnce, radioDaily, radioWeekly}) {
-        connect(radio, &QRadioButton::clicked, this, [this] { radioNoneClick(); });
+    const std::pair<QRadioButton*, backup::ScheduleKind> kinds[] = {
+        {radioNone, backup::ScheduleKind::None},
+        {radioOnce, backup::ScheduleKind::DailyOnce},
+        {radioDaily, backup::ScheduleKind::EveryMinutes},
+        {radioWeekly, backup::ScheduleKind::Weekly}};
+    for (const auto& [radio, kind] : kinds) {
+        connect(radio, &QRadioButton::clicked, this, [this, k = kind] { emit scheduleKindClicked(k); });
     }
 }
 
-void BackupPageWidgets::RadioUseNoneClick() {
-    const bool number = RadioUserNumber->isChecked();
+void BackupPageWidgets::showNameFields(const backup::BackupPage& page) {
+    const QSignalBlocker blockValue(rxSpinvalue), blockStep(RxSpinIncrease);
+    switch (page.suffix) {
+        case backup::ArchiveSuffix::None: RadioUseNone->setChecked(true); break;
+        case backup::ArchiveSuffix::Date: RadioUseDate->setChecked(true); break;
+        case backup::ArchiveSuffix::Number: RadioUserNumber->setChecked(true); break;
+    }
+    const bool number = backup::numberFieldsEnabled(page);
     rxSpinvalue->setEnabled(number);
     Labelauto->setEnabled(number);
     RxSpinIncrease->setEnabled(number);
+    RxSpinIncrease->setValue(page.increase);
+    rxSpinvalue->setValue(page.shownNumber);
+    EditFilename->setText(QString::fromStdString(page.archiveName));
 }
 
-void BackupPageWidgets::radioNoneClick() {
-    DateTimePicker1->setEnabled(radioOnce->isChecked());
-    SpinEditNumber->setEnabled(radioDaily->isChecked());
-    cbhour->setEnabled(radioDaily->isChecked());
-    cbWeekly->setEnabled(radioWeekly->isChecked());
-    if (radioWeekly->isChecked() && cbWeekly->currentIndex() < 0) cbWeekly->setCurrentIndex(0);
+void BackupPageWidgets::showSchedule(const backup::ScheduleFields& fields) {
+    DateTimePicker1->setTime(toQTime(fields.timeOfDay));
+    SpinEditNumber->setValue(fields.everyMinutes);
+    cbWeekly->setCurrentIndex(fields.weekday.value_or(-1));
+    switch (fields.kind) {
+        case backup::ScheduleKind::DailyOnce: radioOnce->setChecked(true); break;
+        case backup::ScheduleKind::EveryMinutes: radioDaily->setChecked(true); break;
+        case backup::ScheduleKind::Weekly: radioWeekly->setChecked(true); break;
+        case backup::ScheduleKind::None: radioNone->setChecked(true); break;
+    }
+    const backup::ScheduleControls enabled = backup::scheduleControls(fields);
+    DateTimePicker1->setEnabled(enabled.timePicker);
+    SpinEditNumber->setEnabled(enabled.minutes);
+    cbhour->setEnabled(enabled.minutes);
+    cbWeekly->setEnabled(enabled.weekday);
 }
 
 void BackupPageWidgets::setEditable(bool editable) {
@@ -261,19 +283,10 @@ void BackupPageWidgets::setEditable(bool editable) {
 
 void BackupPageWidgets::showPage(const backup::BackupPage& page) {
     const store::ProjectRecord& r = page.record;
-    const QSignalBlocker blockValue(rxSpinvalue), blockStep(RxSpinIncrease);
     EditPrefix->setText(QString::fromStdString(r.filenamePrefix));
     // The page model holds the effective choices (an unknown stored value has already
     // kept the previous one) and the numbers the fields show.
-    switch (page.suffix) {
-        case backup::ArchiveSuffix::None: RadioUseNone->setChecked(true); break;
-        case backup::ArchiveSuffix::Date: RadioUseDate->setChecked(true); break;
-        case backup::ArchiveSuffix::Number: RadioUserNumber->setChecked(true); break;
-    }
-    RadioUseNoneClick();
-    RxSpinIncrease->setValue(page.increase);
-    rxSpinvalue->setValue(page.shownNumber);
-    EditFilename->setText(QString::fromStdString(page.archiveName));
+    showNameFields(page);
     ListboxBackup->clear();
     for (const std::string& line : r.includeLines) ListboxBackup->addItem(QString::fromStdString(line));
     ListBoxNobackup->clear();
@@ -287,17 +300,7 @@ void BackupPageWidgets::showPage(const backup::BackupPage& page) {
     Editcomment->setEnabled(r.storeComment);
     Editcomment->setText(QString::fromStdString(r.comment));
 
-    const backup::ScheduleFields& schedule = page.schedule;
-    DateTimePicker1->setTime(toQTime(schedule.timeOfDay));
-    SpinEditNumber->setValue(schedule.everyMinutes);
-    cbWeekly->setCurrentIndex(schedule.weekday.value_or(-1));
-    switch (schedule.kind) {
-        case backup::ScheduleKind::DailyOnce: radioOnce->setChecked(true); break;
-        case backup::ScheduleKind::EveryMinutes: radioDaily->setChecked(true); break;
-        case backup::ScheduleKind::Weekly: radioWeekly->setChecked(true); break;
-        case backup::ScheduleKind::None: radioNone->setChecked(true); break;
-    }
-    radioNoneClick();
+    showSchedule(page.schedule);
     TrackBar1->setValue(r.packLevel);
 }
 

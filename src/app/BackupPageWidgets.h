@@ -37,6 +37,11 @@ public:
 
     void setEditable(bool editable);
 
+    // The suffix buttons with the number fields and the archive name, and the schedule
+    // group, as the page model says after a click.
+    void showNameFields(const backup::BackupPage& page);
+    void showSchedule(const backup::ScheduleFields& fields);
+
     QGroupBox* GroupSource = nullptr;
     QListWidget* ListboxBackup = nullptr;
     QListWidget* ListBoxNobackup = nullptr;
@@ -84,14 +89,14 @@ public:
 signals:
     // A field the archive name is computed from changed (prefix, number, step, suffix).
     void nameInputsChanged();
+    void suffixClicked(backup::ArchiveSuffix suffix);
+    void scheduleKindClicked(backup::ScheduleKind kind);
 
 private:
     void buildSource();
     void buildDestination();
     void buildOptions();
     void buildSchedule();
-    void RadioUseNoneClick();
-    void radioNoneClick();
 };
 
 }  // namespace zb::app

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -38,7 +39,9 @@
 #include "backup/BackupRun.h"
 #include "backup/ScheduleTick.h"
 #include "backup/ScheduleTimes.h"
-#include "platform/TextCase.h"
+#include "backup/ScheduleRebuild.h"
+#include "shell/DeleteProject.h"
+#include "shell/PreferencesDialog.h"
 
 namespace zb::app {
 
@@ -178,6 +181,8 @@ void MainWindow::buildPages() {
 
     BackupPageWidgets* p = backupPage;
     connect(p, &BackupPageWidgets::nameInputsChanged, this, &MainWindow::updateArchiveName);
+    connect(p, &BackupPageWidgets::suffixClicked, this, &MainWindow::suffixClicked);
+    connect(p, &BackupPageWidgets::scheduleKindClicked, this, &MainWindow::scheduleKindClicked);
     connect(p->SpSelectDirectory, &QToolButton::clicked, this, &MainWindow::SpSelectDirectoryClick);
     const QString home = QDir::homePath();
     connect(p->Button2, &QToolButton::clicked, this,
@@ -213,9 +218,7 @@ QWidget* MainWindow::buildProgressRow() {
     ButtonCancelRun->setSizePolicy(keep);
     layout->addWidget(ProgressBar1, 1);
     layout->addWidget(ButtonCancelRun);
-    connect(ButtonCancelRun, &QPushButton::clicked, this, [this] {
-        if (cancel_) cancel_();
-    });
+    connect(ButtonCancelRun, &QPushButton::clicked, this, [this] { cancel_.request(); });
     return row;
 }
 
@@ -279,34 +282,50 @@ void MainWindow::updateArchiveName() {
     backupPage->EditFilename->setText(QString::fromStdString(page_.archiveName));
 }
 
-void MainWindow::SpSelectDirectoryClick() {
-    const QString folder = env_.dialogs.chooseFolder(this, QStringLiteral("Please select directory"),
-                                                     QString::fromStdString(page_.record.savePath));
-    if (folder.isEmpty() || currentProject().isEmpty()) return;
-    page_.record.savePath = folder.toStdString();
-    updateArchiveName();
+void MainWindow::suffixClicked(backup::ArchiveSuffix suffix) {
+    backupPage->readInto(page_);
+    backup::chooseSuffix(page_, suffix, prefs_, env_.clock);
+    backupPage->showNameFields(page_);
 }
 
-// The enabling rules: the view/edit table and the busy rule compose, a control being
-// enabled only when both allow it. A run also locks out whatever could change the
-// project under it (choosing, adding, editing, renaming or deleting a project, the
-// preferences), since the engine keeps processing window events while it works.
+void MainWindow::scheduleKindClicked(backup::ScheduleKind kind) {
+    backupPage->readInto(page_);
+    backup::chooseScheduleKind(page_.schedule, kind);
+    backupPage->showSchedule(page_.schedule);
+}
+
+void MainWindow::SpSelectDirectoryClick() {
+    backupPage->readInto(page_);
+    page_.projectName = currentProject().toStdString();
+    if (backup::SpSelectDirectoryClick(page_, *ui_, prefs_, env_.clock))
+        backupPage->EditFilename->setText(QString::fromStdString(page_.archiveName));
+}
+
+// Every control takes what the window's state tables say; the tables also keep a run
+// from being disturbed by choosing, adding, editing or deleting a project meanwhile.
 void MainWindow::applyStates() {
-    const bool view = viewState_, idle = idle_;
-    for (QWidget* w : std::initializer_list<QWidget*>{comboProject, SpRename, SpNew, SpEdit, SpDelete})
-        w->setEnabled(view && idle);
-    menuPreferences->setEnabled(view && idle);
-    SpStart->setEnabled(view && idle);
-    SpRestore->setEnabled(view && idle);
-    SpSave->setEnabled(!view);
-    SpCancel->setEnabled(!view);
-    backupPage->setEditable(!view);
-    PageControl1->setEnabled(idle);
-    RxTrayIcon1->setBackupItemsEnabled(view && idle);
+    using shell::WindowControl;
+    const auto on = [this](WindowControl control) { return shell::controlEnabled(state_, control); };
+    comboProject->setEnabled(on(WindowControl::ProjectBox));
+    SpRename->setEnabled(on(WindowControl::RenameProject));
+    SpNew->setEnabled(on(WindowControl::NewProject));
+    SpEdit->setEnabled(on(WindowControl::EditProject));
+    SpDelete->setEnabled(on(WindowControl::DeleteProject));
+    menuPreferences->setEnabled(on(WindowControl::Preferences));
+    SpStart->setEnabled(on(WindowControl::StartBackup));
+    SpRestore->setEnabled(on(WindowControl::StartRestore));
+    SpSave->setEnabled(on(WindowControl::SaveProject));
+    SpCancel->setEnabled(on(WindowControl::CancelEdit));
+    backupPage->GroupSource->setEnabled(on(WindowControl::GroupSource));
+    backupPage->GroupDes->setEnabled(on(WindowControl::GroupDestination));
+    backupPage->GroupOption->setEnabled(on(WindowControl::GroupOptions));
+    backupPage->GroupSche->setEnabled(on(WindowControl::GroupSchedule));
+    PageControl1->setEnabled(on(WindowControl::Pages));
+    RxTrayIcon1->setBackupItemsEnabled(on(WindowControl::TrayBackupItems));
 }
 
 void MainWindow::SetViewState(bool view) {
-    viewState_ = view;
+    shell::SetViewState(state_, view);
     applyStates();
     if (!view && backupPage->ListboxBackup->count() > 0) {
         backupPage->ListboxBackup->setFocus();
@@ -315,20 +334,21 @@ void MainWindow::SetViewState(bool view) {
 }
 
 void MainWindow::SetIdleState(bool idle) {
-    idle_ = idle;
+    if (idle == state_.idle) return;
+    shell::SetIdleState(state_, idle);
     applyStates();
     ButtonCancelRun->setVisible(!idle);
-    if (idle) {
+    // Closing was asked for during the run; the run has unwound by the next event.
+    if (idle && closeAfterRun_) QTimer::singleShot(0, this, &QWidget::close);
+    if (!shell::hourglass(state_)) {
         QApplication::restoreOverrideCursor();
     } else {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
 }
 
-void MainWindow::setCancelHandler(std::function<void()> cancel) { cancel_ = std::move(cancel); }
-
 void MainWindow::SpEditClick() {
-    if (comboProject->count() == 0) return;
+    if (!shell::SpEditClick(state_, comboProject->count() > 0)) return;
     PageControl1->setCurrentIndex(kPageBackup);
     SetViewState(false);
 }
@@ -362,14 +382,10 @@ void MainWindow::SpSaveClick() {
 }
 
 void MainWindow::SpDeleteClick() {
-    if (comboProject->count() == 0) return;
-    const QString name = currentProject();
-    if (!env_.dialogs.question(this, MessageKind::Information, kindCaption(MessageKind::Confirmation),
-                               QStringLiteral("Do you want to delete '%1' project?").arg(name)))
-        return;
-    if (comboProject->currentIndex() < 0) return;
+    backupPage->readInto(page_);
+    page_.projectName = currentProject().toStdString();
     try {
-        projects_.deleteProject(name.toStdString(), list_);
+        if (!shell::SpDeleteClick(*ui_, projects_, list_, page_, prefs_, env_.clock)) return;
     } catch (const std::exception& e) {
         showError(QString::fromStdString(e.what()));
         return;
@@ -378,10 +394,12 @@ void MainWindow::SpDeleteClick() {
 }
 
 backup::BackupResult MainWindow::SpStartClick() {
-    if (comboProject->count() == 0 || !idle_) return {};
+    if (comboProject->count() == 0 || !state_.idle) return {};
     const int page = PageControl1->currentIndex();
     backupPage->readInto(page_);
-    backup::BackupServices services{*ui_, env_.clock, projects_, log_};
+    page_.projectName = currentProject().toStdString();
+    cancel_.clear();
+    backup::BackupServices services{*ui_, env_.clock, projects_, log_, &cancel_};
     const backup::BackupResult result = backup::SpStartClick(page_, prefs_, services);
     if (result.outcome != backup::BackupOutcome::NoProject && result.outcome != backup::BackupOutcome::Declined &&
         result.outcome != backup::BackupOutcome::Refused)
@@ -391,7 +409,6 @@ backup::BackupResult MainWindow::SpStartClick() {
         PageControl1->setCurrentIndex(page);
         emit pageEntered(page);
     }
-    if (closeAfterRun_) QTimer::singleShot(0, this, &QWidget::close);
     return result;
 }
 
@@ -409,7 +426,7 @@ bool MainWindow::startBackup() {
 }
 
 void MainWindow::trayBackupClick(const QString& name) {
-    if (!viewState_ || !idle_) return;
+    if (!shell::controlEnabled(state_, shell::WindowControl::TrayBackupItems)) return;
     if (selectProject(name.toStdString())) SpStartClick();
 }
 
@@ -435,27 +452,24 @@ void MainWindow::BuildTrayBackupMenu() {
 
 void MainWindow::RebuildSchedule() {
     Timer1.stop();
-    std::vector<backup::ScheduleSource> sources;
-    scheduledMarks_.assign(list_.size(), false);
-    for (std::size_t i = 0; i < list_.size(); ++i) {
-        const store::ProjectRecord record = projects_.loadProject(list_[i]);
-        if (record.backupMode == store::kModeNone) continue;
-        scheduledMarks_[i] = true;
-        sources.push_back({list_[i], record.backupMode, record.scheduleText});
-    }
-    schedules_ = backup::ComputeScheduleTimes(sources, env_.clock);
+    backup::ScheduleTable table = backup::RebuildSchedule(projects_, list_, env_.clock);
+    schedules_ = std::move(table.entries);
+    scheduledMarks_ = std::move(table.marked);
     RxTrayIcon1->setScheduleMarks(scheduledMarks_);
     for (int i = 0; i < comboProject->count(); ++i)
         comboProject->setItemIcon(i, isScheduled(comboProject->itemText(i)) ? scheduleMark() : QIcon());
-    if (!schedules_.empty()) Timer1.start();
+    if (table.timerRuns) Timer1.start();
 }
 
 void MainWindow::menuPreferencesClick() {
-    PreferencesDialog dialog(prefsStore_, env_.executablePath, env_.dialogs, this);
-    dialog.setValues(prefs_);
+    PreferencesDialog dialog(this);
+    dialog.setValues(shell::openPreferencesDialog(prefs_, prefsStore_));
     if (env_.dialogs.exec(dialog) != QDialog::Accepted) return;
-    dialog.takeValues(prefs_);
-    log_.setLimit(prefs_.logCount);
+    try {
+        shell::btnApplyClick(dialog.values(), prefs_, prefsStore_, env_.executablePath, *ui_, &log_);
+    } catch (const std::exception& e) {
+        showError(QString::fromStdString(e.what()));
+    }
     emit preferencesChanged();
 }
 
@@ -497,7 +511,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!idle_) {
+    if (!state_.idle) {
         // The run is on the stack below this event; the window closes once it has
         // ended, after the user agreed to stop it.
         event->ignore();
@@ -505,13 +519,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             env_.dialogs.question(this, MessageKind::Confirmation, kindCaption(MessageKind::Confirmation),
                                   QStringLiteral("A backup or restore is running.\rStop it and exit?"))) {
             closeAfterRun_ = true;
-            if (cancel_) cancel_();
+            cancel_.request();
         }
         return;
     }
     FormClose();
     RxTrayIcon1->icon().hide();
     event->accept();
+    emit windowClosed();
     QApplication::quit();
 }
 

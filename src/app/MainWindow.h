@@ -18,8 +18,10 @@
 #include "backup/ScheduleEntry.h"
 #include "backup/ScheduleHost.h"
 #include "log/ActivityLog.h"
+#include "platform/CancelRequest.h"
 #include "platform/DateTime.h"
 #include "store/Preferences.h"
+#include "shell/WindowState.h"
 #include "store/ProjectStore.h"
 
 class QComboBox;
@@ -70,16 +72,17 @@ public:
     activitylog::ActivityLog& activityLog() { return log_; }
     store::ProjectList& projectList() { return list_; }
     const backup::BackupPage& backupPageModel() const { return page_; }
-    bool isIdle() const { return idle_; }
-    bool isViewState() const { return viewState_; }
+    bool isIdle() const { return state_.idle; }
+    bool isViewState() const { return state_.viewing; }
     // Re-reads the project list from the file and selects `name` (or what the file says).
     void reloadProjectList(const QString& select = QString());
     // After the project list changed through the core: the project box, the tray
     // submenu and the schedules follow it, and the selected project is loaded.
     void projectListChanged(const QString& select);
-    // Runs `work` in the busy state; the "Cancel" button calls `cancel` meanwhile.
+    // Busy while a backup or restore runs; "Cancel" (or Escape) sets the request that a
+    // run started from this window looks at.
     void SetIdleState(bool idle);
-    void setCancelHandler(std::function<void()> cancel);
+    platform::CancelRequest& cancelRequest() { return cancel_; }
 
     // The controls, named as the program's rules name them.
     QComboBox* comboProject = nullptr;
@@ -131,6 +134,7 @@ signals:
     void pageEntered(int index);  // the user or a run switched pages
     void logChanged();            // an entry was appended
     void preferencesChanged();    // the preferences dialog closed with OK
+    void windowClosed();          // the window closed and wrote its settings
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -146,14 +150,16 @@ private:
     void FormClose();
     void applyStates();
     void updateArchiveName();
+    void suffixClicked(backup::ArchiveSuffix suffix);
+    void scheduleKindClicked(backup::ScheduleKind kind);
     QString currentProject() const;
     bool isScheduled(const QString& name) const;
     void ApplicationEvents1Minimize();
     void showError(const QString& text);
 
     // The schedule tick's view of the window.
-    bool isEditing() const override { return !viewState_; }
-    bool isBusy() const override { return !idle_; }
+    bool isEditing() const override { return !state_.viewing; }
+    bool isBusy() const override { return !state_.idle; }
     bool selectProject(const std::string& name) override;
     bool askBeforeBackup() const override { return prefs_.askBeforeBackup; }
     void setAskBeforeBackup(bool on) override { prefs_.askBeforeBackup = on; }
@@ -169,11 +175,10 @@ private:
     backup::Schedules schedules_;
     std::vector<bool> scheduledMarks_;
     std::unique_ptr<QtUi> ui_;
-    std::function<void()> cancel_;
+    platform::CancelRequest cancel_;
     QWidget* tabRestore_ = nullptr;
     QWidget* tabLog_ = nullptr;
-    bool viewState_ = true;
-    bool idle_ = true;
+    shell::WindowState state_;
     bool StartMinimized = false;
     bool closeAfterRun_ = false;
     bool loadingProjects_ = false;

@@ -1,7 +1,5 @@
-// The start-up entry is written before the two start-up keys, and the keys only when
-// the entry could be written, so the file never claims a start with the desktop that
-// will not happen. The other preferences are taken in any case: the dialog has closed
-// with OK by then.
+// The dialog's controls; the values it opens with and what "Ap&ply" does with them
+// are the core's, so this file only lays the controls out and copies values in and out.
 #include "app/PreferencesDialog.h"
 
 #include <QCheckBox>
@@ -14,20 +12,12 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <stdexcept>
-
-#include "app/DialogService.h"
-#include "platform/Autostart.h"
 
 namespace zb::app {
 
-PreferencesDialog::PreferencesDialog(const store::PreferencesStore& store, std::string executablePath,
-                                     DialogService& dialogs, QWidget* parent)
+PreferencesDialog::PreferencesDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      store_(store),
-      executablePath_(std::move(executablePath)),
-      dialogs_(dialogs) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("TFormPreferences"));
     setWindowTitle(QStringLiteral("Preferences"));
     pages = new QTabWidget(this);
@@ -41,7 +31,7 @@ PreferencesDialog::PreferencesDialog(const store::PreferencesStore& store, std::
     runLayout->addWidget(cbMini);
     auto* logGroup = new QGroupBox(QStringLiteral("Log"));
     LogSpinEdit = new QSpinBox;
-    LogSpinEdit->setRange(10, 200);
+    LogSpinEdit->setRange(shell::kMinLogCount, shell::kMaxLogCount);
     auto* logLayout = new QGridLayout(logGroup);
     logLayout->addWidget(new QLabel(QStringLiteral("When the log items exceed")), 0, 0);
     logLayout->addWidget(LogSpinEdit, 0, 1);
@@ -57,7 +47,7 @@ PreferencesDialog::PreferencesDialog(const store::PreferencesStore& store, std::
     auto* backup = new QWidget;
     cbWidth = new QCheckBox(QStringLiteral("If filename suffix is number,when number width"));
     SpinEdit1 = new QSpinBox;
-    SpinEdit1->setRange(2, 30);
+    SpinEdit1->setRange(shell::kMinNumberWidth, shell::kMaxNumberWidth);
     auto* widthRow = new QHBoxLayout;
     widthRow->addWidget(new QLabel(QStringLiteral("is less than")));
     widthRow->addWidget(SpinEdit1);
@@ -95,51 +85,33 @@ PreferencesDialog::PreferencesDialog(const store::PreferencesStore& store, std::
 
     connect(cbRun, &QCheckBox::toggled, this, [this] { cbRunClick(); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnApply, &QPushButton::clicked, this, [this] {
-        accept();
-        btnApplyClick();
-    });
-    FormCreate();
+    connect(btnApply, &QPushButton::clicked, this, &QDialog::accept);
+    pages->setCurrentIndex(0);
 }
 
-void PreferencesDialog::FormCreate() {
-    pages->setCurrentIndex(0);
-    const store::StartupKeys keys = store_.readStartupKeys();
-    cbRun->setChecked(keys.autoRun);
-    cbMini->setChecked(keys.isMinimized);
+void PreferencesDialog::cbRunClick() { cbMini->setEnabled(shell::runMinimizedEnabled(values())); }
+
+void PreferencesDialog::setValues(const shell::PreferencesDialogValues& v) {
+    cbRun->setChecked(v.runAtStart);
+    cbMini->setChecked(v.runMinimized);
+    cbprompt->setChecked(v.prompt);
+    cbWidth->setChecked(v.padNumber);
+    SpinEdit1->setValue(v.numberWidth);
+    (v.overwrite ? rbOverwrite : rbSkip)->setChecked(true);
+    LogSpinEdit->setValue(v.logCount);
     cbRunClick();
 }
 
-void PreferencesDialog::cbRunClick() { cbMini->setEnabled(cbRun->isChecked()); }
-
-void PreferencesDialog::btnApplyClick() {
-    try {
-        if (cbRun->isChecked()) {
-            platform::enableAutostart(executablePath_);
-        } else {
-            platform::disableAutostart();
-        }
-        store_.writeStartupKeys({cbRun->isChecked(), cbMini->isChecked()});
-    } catch (const std::exception& e) {
-        dialogs_.message(parentWidget(), MessageKind::Error, kindCaption(MessageKind::Error),
-                         QString::fromStdString(e.what()));
-    }
-}
-
-void PreferencesDialog::setValues(const store::Preferences& prefs) {
-    cbprompt->setChecked(prefs.askBeforeBackup);
-    cbWidth->setChecked(prefs.padNumber);
-    SpinEdit1->setValue(prefs.numberWidth);
-    if (prefs.overwriteArchive) rbOverwrite->setChecked(true);
-    LogSpinEdit->setValue(prefs.logCount);
-}
-
-void PreferencesDialog::takeValues(store::Preferences& prefs) const {
-    prefs.askBeforeBackup = cbprompt->isChecked();
-    prefs.padNumber = cbWidth->isChecked();
-    prefs.numberWidth = SpinEdit1->value();
-    prefs.overwriteArchive = rbOverwrite->isChecked();
-    prefs.logCount = LogSpinEdit->value();
+shell::PreferencesDialogValues PreferencesDialog::values() const {
+    shell::PreferencesDialogValues v;
+    v.runAtStart = cbRun->isChecked();
+    v.runMinimized = cbMini->isChecked();
+    v.prompt = cbprompt->isChecked();
+    v.padNumber = cbWidth->isChecked();
+    v.numberWidth = SpinEdit1->value();
+    v.overwrite = rbOverwrite->isChecked();
+    v.logCount = LogSpinEdit->value();
+    return v;
 }
 
 }  // namespace zb::app

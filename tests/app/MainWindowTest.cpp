@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -198,6 +199,50 @@ TEST_F(MainWindowTest, BackupFromTheStartButton) {
     EXPECT_TRUE(w->isIdle());
     EXPECT_EQ(w->ProgressBar1->value(), 0);
     EXPECT_FALSE(w->ButtonCancelRun->isVisibleTo(w.get()));
+}
+
+// Enough data for the run to report progress several times, so the tests can act in
+// the middle of it as a user would.
+void writeManyFiles(test::TempDir& dir) {
+    std::string block;
+    for (int i = 0; i < 200000; ++i) block += static_cast<char>('a' + (i * 7919) % 26);
+    for (int i = 0; i < 40; ++i) dir.write("sources/big" + std::to_string(i) + ".txt", block);
+}
+
+TEST_F(MainWindowTest, CancelStopsTheRunningBackupAndClosingDuringARunAsksFirst) {
+    writeManyFiles(dir);
+    addProject("Docs");
+    auto w = open();
+    bool clicked = false;
+    const QMetaObject::Connection cancelling = QObject::connect(w->ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
+        if (value <= 0 || clicked) return;
+        clicked = true;
+        EXPECT_TRUE(w->ButtonCancelRun->isVisibleTo(w.get()));
+        EXPECT_FALSE(w->SpStart->isEnabled());
+        w->ButtonCancelRun->click();
+    });
+    const backup::BackupResult cancelled = w->SpStartClick();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(cancelled.outcome, backup::BackupOutcome::Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(archives / "Docs1.zip"));
+    EXPECT_EQ(w->activityLog().cell(1, 2), "Interrupt");
+    EXPECT_EQ(w->backupPage->rxSpinvalue->value(), 1);
+    EXPECT_TRUE(w->isIdle());
+
+    // Closing mid-run: the question first; Yes stops the run and then closes.
+    clicked = false;
+    QSignalSpy closed(w.get(), &app::MainWindow::windowClosed);
+    QObject::disconnect(cancelling);
+    QObject::connect(w->ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
+        if (value <= 0 || clicked) return;
+        clicked = true;
+        EXPECT_FALSE(w->close());
+    });
+    dialogs.questions.clear();
+    EXPECT_EQ(w->SpStartClick().outcome, backup::BackupOutcome::Cancelled);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_TRUE(closed.count() == 1 || closed.wait(5000));
+    EXPECT_EQ(platform::IniFile(ini()).readString("Common", "Last Project", ""), "Docs");
 }
 
 TEST_F(MainWindowTest, DueProjectStartsAtTheTickWithoutTheQuestion) {

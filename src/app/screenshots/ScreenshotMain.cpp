@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
     save(window, out, "main-log.png");
     window.PageControl1->setCurrentIndex(zb::app::MainWindow::kPageBackup);
 
-    zb::app::PreferencesDialog prefs(window.preferencesStore(), "/usr/bin/zipbackup", dialogs, &window);
-    prefs.setValues(window.preferences());
+    zb::app::PreferencesDialog prefs(&window);
+    prefs.setValues(zb::shell::openPreferencesDialog(window.preferences(), window.preferencesStore()));
     prefs.show();
     save(prefs, out, "preferences-general.png");
     prefs.pages->setCurrentIndex(1);

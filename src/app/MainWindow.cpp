@@ -218,7 +218,7 @@ QWidget* MainWindow::buildProgressRow() {
     ButtonCancelRun->setSizePolicy(keep);
     layout->addWidget(ProgressBar1, 1);
     layout->addWidget(ButtonCancelRun);
-    connect(ButtonCancelRun, &QPushButton::clicked, this, [this] { cancel_.request(); });
+    connect(ButtonCancelRun, &QPushButton::clicked, this, &MainWindow::cancelRun);
     return row;
 }
 
@@ -345,6 +345,11 @@ void MainWindow::SetIdleState(bool idle) {
     } else {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
+}
+
+void MainWindow::cancelRun() {
+    cancel_.request();
+    if (cancelHandler_) cancelHandler_();
 }
 
 void MainWindow::SpEditClick() {
@@ -519,7 +524,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             env_.dialogs.question(this, MessageKind::Confirmation, kindCaption(MessageKind::Confirmation),
                                   QStringLiteral("A backup or restore is running.\rStop it and exit?"))) {
             closeAfterRun_ = true;
-            cancel_.request();
+            cancelRun();
         }
         return;
     }

@@ -83,6 +83,8 @@ public:
     // run started from this window looks at.
     void SetIdleState(bool idle);
     platform::CancelRequest& cancelRequest() { return cancel_; }
+    // A run that stops by other means (the restore's reader) adds its own step here.
+    void setCancelHandler(std::function<void()> cancel) { cancelHandler_ = std::move(cancel); }
 
     // The controls, named as the program's rules name them.
     QComboBox* comboProject = nullptr;
@@ -150,6 +152,7 @@ private:
     void FormClose();
     void applyStates();
     void updateArchiveName();
+    void cancelRun();
     void suffixClicked(backup::ArchiveSuffix suffix);
     void scheduleKindClicked(backup::ScheduleKind kind);
     QString currentProject() const;
@@ -176,6 +179,7 @@ private:
     std::vector<bool> scheduledMarks_;
     std::unique_ptr<QtUi> ui_;
     platform::CancelRequest cancel_;
+    std::function<void()> cancelHandler_;
     QWidget* tabRestore_ = nullptr;
     QWidget* tabLog_ = nullptr;
     shell::WindowState state_;

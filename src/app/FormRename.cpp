@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "app/DialogService.h"
+#include "app/QtUi.h"
+#include "shell/RenameProject.h"
 
 namespace zb::app {
 
@@ -44,12 +46,8 @@ FormRename::FormRename(const QString& currentName, DialogService& dialogs, QWidg
 QString FormRename::newName() const { return EditProjName->text().trimmed(); }
 
 void FormRename::ButtonOkClick() {
-    if (newName().isEmpty()) {
-        dialogs_.message(this, MessageKind::Warning, kindCaption(MessageKind::Warning),
-                         QStringLiteral("Please enter project name"));
-        return;
-    }
-    accept();
+    QtUi ui(dialogs_, this, QtUi::Hooks{});
+    if (shell::renameDialogAccepts(ui, EditProjName->text().toStdString())) accept();
 }
 
 }  // namespace zb::app

@@ -1,4 +1,4 @@
-// The rename saves the page as it shows the project, under the new name; the store
+// The rename saves the page as it shows the project, under the new name; the core
 // checks the fields before it erases anything, so a refused rename loses nothing.
 #include "app/MainWindowDialogs.h"
 
@@ -9,14 +9,17 @@
 #include "app/AddByWildcard.h"
 #include "app/BackupPageWidgets.h"
 #include "app/DialogService.h"
+#include "app/FormProjectName.h"
 #include "app/FormRename.h"
 #include "app/MainWindow.h"
+#include "shell/RenameProject.h"
 
 namespace zb::app {
 
 MainWindowDialogs::MainWindowDialogs(MainWindow& window) : QObject(&window), window_(window) {
     BackupPageWidgets* page = window.backupPage;
     connect(&window, &MainWindow::renameRequested, this, &MainWindowDialogs::SpRenameClick);
+    connect(&window, &MainWindow::newProjectRequested, this, &MainWindowDialogs::SpNewClick);
     connect(page->Button1, &QToolButton::clicked, this, [this, page] {
         AddByWildcard(*page->ListboxBackup, window_.preferencesStore(), window_.dialogs(), &window_);
     });
@@ -33,29 +36,22 @@ void MainWindowDialogs::SpRenameClick() {
     const QString newName = dialog.newName();
     backup::BackupPage page = window_.backupPageModel();
     window_.backupPage->readInto(page);
-    store::RenameResult result;
+    store::RenameOutcome outcome = store::RenameOutcome::Unchanged;
     try {
-        result = window_.projectStore().renameProject(oldName.toStdString(), newName.toStdString(), page.record,
-                                                      page.archiveName, window_.projectList());
+        outcome = shell::SpRenameClick(window_.ui(), window_.projectStore(), window_.projectList(), page,
+                                       newName.toStdString());
     } catch (const std::exception& e) {
         window_.dialogs().message(&window_, MessageKind::Error, kindCaption(MessageKind::Error),
                                   QString::fromStdString(e.what()));
         return;
     }
-    switch (result.outcome) {
-        case store::RenameOutcome::Renamed:
-            window_.projectListChanged(newName);
-            break;
-        case store::RenameOutcome::NameExists:
-        case store::RenameOutcome::Refused:
-        case store::RenameOutcome::EmptyName:
-            window_.dialogs().message(&window_, MessageKind::Error, kindCaption(MessageKind::Error),
-                                      QString::fromStdString(result.message));
-            break;
-        case store::RenameOutcome::Unchanged:
-        case store::RenameOutcome::NotListed:
-            break;
-    }
+    if (outcome == store::RenameOutcome::Renamed) window_.projectListChanged(newName);
+}
+
+void MainWindowDialogs::SpNewClick() {
+    FormProjectName wizard(window_);
+    if (window_.dialogs().exec(wizard) != QDialog::Accepted) return;
+    window_.reloadProjectList(wizard.projectName());
 }
 
 }  // namespace zb::app

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <cstdio>
 
+#include "app/FormProjectName.h"
 #include "app/FormRename.h"
 #include "app/FormSelectByFilter.h"
 #include "app/FormWildcard.h"
@@ -39,6 +40,21 @@ void saveDialogShots(zb::app::MainWindow& window, const QDir& out) {
     zb::app::FormWildcard wildcards(window.preferencesStore(), window.dialogs(), &window);
     wildcards.Edit1->setText(QStringLiteral("*.pdf"));
     shoot(wildcards, out, "dialog-edit-wildcard.png");
+
+    zb::app::FormProjectName wizard(window);
+    wizard.comboproject->setText(QStringLiteral("Letters"));
+    shoot(wizard, out, "wizard-step1.png");
+    wizard.btnNextClick();
+    wizard.ListboxBackup->addItem(QDir::home().filePath(QStringLiteral("letters/*.odt")));
+    wizard.ListboxBackup->addItem(QDir::home().filePath(QStringLiteral("letters/*.pdf")));
+    shoot(wizard, out, "wizard-step2.png");
+    wizard.btnNextClick();
+    wizard.ListBoxNobackup->addItem(QDir::home().filePath(QStringLiteral("letters/drafts/*.*")));
+    const char* steps[] = {"wizard-step3.png", "wizard-step4.png", "wizard-step5.png", "wizard-step6.png"};
+    for (const char* step : steps) {
+        shoot(wizard, out, step);
+        wizard.btnNextClick();
+    }
 
     zb::app::FormRename rename(window.comboProject->currentText(), window.dialogs(), &window);
     shoot(rename, out, "dialog-rename.png");

@@ -27,7 +27,7 @@
 #include "platform/ShellOpen.h"
 #include "restore/ArchiveFolder.h"
 #include "restore/ArchiveSort.h"
-#include "restore/SortMenu.h"
+#include "shell/SortMenu.h"
 
 namespace zb::app {
 
@@ -193,16 +193,16 @@ void RestorePage::buildMenu() {
         action->setObjectName(QString::fromLatin1(name));
         action->setData(tag);
         action->setCheckable(true);
-        action->setChecked(restore::SortMenuItemChecked(window_.preferences(), tag));
+        action->setChecked(shell::sortItemChecked(window_.preferences(), tag));
         group->addAction(action);
         return action;
     };
-    PupMenuByname = item(fields, "PupMenuByname", "By name", restore::kTagByName);
-    PupmenuBysize = item(fields, "PupmenuBysize", "By size", restore::kTagBySize);
-    PupMenuBydate = item(fields, "PupMenuBydate", "By date", restore::kTagByDate);
+    PupMenuByname = item(fields, "PupMenuByname", "By name", shell::kTagByName);
+    PupmenuBysize = item(fields, "PupmenuBysize", "By size", shell::kTagBySize);
+    PupMenuBydate = item(fields, "PupMenuBydate", "By date", shell::kTagByDate);
     FilesSort->addSeparator();
-    PopupmenuAsc = item(directions, "PopupmenuAsc", "Ascending", restore::kTagAscending);
-    PopupmenuDesc = item(directions, "PopupmenuDesc", "Descending", restore::kTagDescending);
+    PopupmenuAsc = item(directions, "PopupmenuAsc", "Ascending", shell::kTagAscending);
+    PopupmenuDesc = item(directions, "PopupmenuDesc", "Descending", shell::kTagDescending);
     menuspe = PopupMenuString->addSeparator();
     OpenZipFile1 = PopupMenuString->addAction(QStringLiteral("Open Zip File"));
     OpenZipFile1->setObjectName(QStringLiteral("OpenZipFile1"));
@@ -315,7 +315,7 @@ void RestorePage::PopupMenuStringPopup() {
 
 void RestorePage::PopupmenuAscClick(QAction* item) {
     item->setChecked(true);
-    if (!restore::ApplySortMenuTag(window_.preferences(), item->data().toInt())) return;
+    if (!shell::applySortTag(window_.preferences(), item->data().toInt())) return;
     if (rows_.empty()) return;
     selectCellAttached_ = false;
     const store::Preferences& prefs = window_.preferences();

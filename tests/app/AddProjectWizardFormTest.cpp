@@ -31,12 +31,7 @@ using namespace zb;
 
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readFile;
 
 class AddProjectWizardFormTest : public ::testing::Test {
 protected:

@@ -33,12 +33,7 @@ using namespace zb;
 
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readFile;
 
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -10,16 +10,16 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/FileListEditor.h"
+#include "app/FormControls.h"
 #include "platform/DateFormat.h"
 #include "platform/TextCase.h"
 #include "store/ProjectRecord.h"
@@ -27,36 +27,6 @@
 namespace zb::app {
 
 namespace {
-
-QToolButton* listButton(QWidget* owner, const char* name, QStyle::StandardPixmap icon, const char* hint) {
-    auto* button = new QToolButton(owner);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(owner->style()->standardIcon(icon));
-    button->setToolTip(QString::fromLatin1(hint));
-    return button;
-}
-
-QSpinBox* spin(int low, int high, int value) {
-    auto* box = new QSpinBox;
-    box->setRange(low, high);
-    box->setValue(value);
-    return box;
-}
-
-// One list with its four buttons beside it.
-QWidget* listRow(QListWidget* list, QToolButton* wildcard, QToolButton* byName, QToolButton* deleteOne,
-                 QToolButton* deleteAll) {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->setSpacing(2);
-    for (QToolButton* b : {wildcard, byName, deleteOne, deleteAll}) buttons->addWidget(b);
-    buttons->addStretch();
-    layout->addLayout(buttons);
-    return row;
-}
 
 QTime toQTime(platform::DateTime value) {
     const platform::DateTimeParts parts = platform::decodeDateTime(value);
@@ -89,18 +59,10 @@ BackupPageWidgets::BackupPageWidgets(QWidget* parent) : QWidget(parent) {
 void BackupPageWidgets::buildSource() {
     GroupSource = new QGroupBox(QStringLiteral("Source"), this);
     GroupSource->setObjectName(QStringLiteral("GroupSource"));
-    ListboxBackup = new QListWidget;
-    ListboxBackup->setObjectName(QStringLiteral("ListboxBackup"));
-    ListBoxNobackup = new QListWidget;
-    ListBoxNobackup->setObjectName(QStringLiteral("ListBoxNobackup"));
-    Button1 = listButton(this, "Button1", QStyle::SP_FileDialogContentsView, "Select files by wildcard");
-    Button2 = listButton(this, "Button2", QStyle::SP_FileIcon, "Select files by filename");
-    Button4 = listButton(this, "Button4", QStyle::SP_DialogDiscardButton, "Delete a item");
-    SpeedButton1 = listButton(this, "SpeedButton1", QStyle::SP_TrashIcon, "Delete all items");
-    Button6 = listButton(this, "Button6", QStyle::SP_FileDialogContentsView, "Select files by wildcard");
-    Button3 = listButton(this, "Button3", QStyle::SP_FileIcon, "Select files by filename");
-    Button5 = listButton(this, "Button5", QStyle::SP_DialogDiscardButton, "Delete a item");
-    SpeedButton2 = listButton(this, "SpeedButton2", QStyle::SP_TrashIcon, "Delete all items");
+    IncludeFiles = new FileListEditor({"ListboxBackup", "Button1", "Button2", "Button4", "SpeedButton1"});
+    ExcludeFiles = new FileListEditor({"ListBoxNobackup", "Button6", "Button3", "Button5", "SpeedButton2"});
+    IncludeFiles->exposeAs(ListboxBackup, Button1, Button2, Button4, SpeedButton1);
+    ExcludeFiles->exposeAs(ListBoxNobackup, Button6, Button3, Button5, SpeedButton2);
     RadioYes = new QRadioButton(QStringLiteral("Yes"));
     RadioNo = new QRadioButton(QStringLiteral("No"));
     RadioYes->setChecked(true);
@@ -108,9 +70,9 @@ void BackupPageWidgets::buildSource() {
     auto* layout = new QVBoxLayout(GroupSource);
     layout->setSpacing(3);
     layout->addWidget(new QLabel(QStringLiteral("Select files to backup")));
-    layout->addWidget(listRow(ListboxBackup, Button1, Button2, Button4, SpeedButton1), 3);
+    layout->addWidget(IncludeFiles, 3);
     layout->addWidget(new QLabel(QStringLiteral("Select files to exclude")));
-    layout->addWidget(listRow(ListBoxNobackup, Button6, Button3, Button5, SpeedButton2), 2);
+    layout->addWidget(ExcludeFiles, 2);
     auto* subfolders = new QHBoxLayout;
     subfolders->addWidget(new QLabel(QStringLiteral("Subdirectories included:")));
     subfolders->addWidget(RadioYes);
@@ -128,12 +90,12 @@ void BackupPageWidgets::buildDestination() {
     RadioUseDate = new QRadioButton(QStringLiteral("Date"));
     RadioUserNumber = new QRadioButton(QStringLiteral("Number"));
     RadioUserNumber->setChecked(true);
-    rxSpinvalue = spin(backup::kMinRunningNumber, backup::kMaxRunningNumber, 1);
+    rxSpinvalue = spinBox(backup::kMinRunningNumber, backup::kMaxRunningNumber, 1);
     Labelauto = new QLabel(QStringLiteral("Next increase:"));
-    RxSpinIncrease = spin(backup::kMinRunningNumber, backup::kMaxRunningNumber, 1);
+    RxSpinIncrease = spinBox(backup::kMinRunningNumber, backup::kMaxRunningNumber, 1);
     EditFilename = new QLineEdit;
     EditFilename->setObjectName(QStringLiteral("EditFilename"));
-    SpSelectDirectory = listButton(this, "SpSelectDirectory", QStyle::SP_DirOpenIcon, "Select directory to save");
+    SpSelectDirectory = toolButton(this, "SpSelectDirectory", QStyle::SP_DirOpenIcon, "Select directory to save");
 
     auto* layout = new QGridLayout(GroupDes);
     layout->addWidget(new QLabel(QStringLiteral("Prefix:")), 0, 0);
@@ -213,7 +175,7 @@ void BackupPageWidgets::buildSchedule() {
     DateTimePicker1 = new QTimeEdit(QTime(12, 0, 0));
     DateTimePicker1->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     radioDaily = new QRadioButton(QStringLiteral("Daily every"));
-    SpinEditNumber = spin(backup::kMinScheduleMinutes, backup::kMaxScheduleMinutes, backup::kPageMinutesStart);
+    SpinEditNumber = spinBox(backup::kMinScheduleMinutes, backup::kMaxScheduleMinutes, backup::kPageMinutesStart);
     cbhour = new QLabel(QStringLiteral("minutes"));
     radioWeekly = new QRadioButton(QStringLiteral("Weekly every on"));
     cbWeekly = new QComboBox;
@@ -287,10 +249,8 @@ void BackupPageWidgets::showPage(const backup::BackupPage& page) {
     // The page model holds the effective choices (an unknown stored value has already
     // kept the previous one) and the numbers the fields show.
     showNameFields(page);
-    ListboxBackup->clear();
-    for (const std::string& line : r.includeLines) ListboxBackup->addItem(QString::fromStdString(line));
-    ListBoxNobackup->clear();
-    for (const std::string& line : r.excludeLines) ListBoxNobackup->addItem(QString::fromStdString(line));
+    IncludeFiles->setLines(r.includeLines);
+    ExcludeFiles->setLines(r.excludeLines);
     (r.includeSubfolders ? RadioYes : RadioNo)->setChecked(true);
     CheckBoxPassword->setChecked(r.usePassword);
     EditPassword->setText(QString::fromStdString(r.password));
@@ -317,11 +277,8 @@ void BackupPageWidgets::readInto(backup::BackupPage& page) const {
     r.increaseValue = page.increase;
     r.value = page.shownNumber - page.increase;
     page.archiveName = EditFilename->text().toStdString();
-    r.includeLines.clear();
-    for (int i = 0; i < ListboxBackup->count(); ++i) r.includeLines.push_back(ListboxBackup->item(i)->text().toStdString());
-    r.excludeLines.clear();
-    for (int i = 0; i < ListBoxNobackup->count(); ++i)
-        r.excludeLines.push_back(ListBoxNobackup->item(i)->text().toStdString());
+    r.includeLines = IncludeFiles->lines();
+    r.excludeLines = ExcludeFiles->lines();
     r.includeSubfolders = RadioYes->isChecked();
     r.usePassword = CheckBoxPassword->isChecked();
     r.password = EditPassword->text().toStdString();
@@ -346,8 +303,8 @@ void BackupPageWidgets::readInto(backup::BackupPage& page) const {
 void BackupPageWidgets::clearPage() {
     EditPrefix->clear();
     EditFilename->clear();
-    ListboxBackup->clear();
-    ListBoxNobackup->clear();
+    IncludeFiles->setLines({});
+    ExcludeFiles->setLines({});
 }
 
 }  // namespace zb::app

@@ -21,6 +21,8 @@ class QToolButton;
 
 namespace zb::app {
 
+class FileListEditor;
+
 class BackupPageWidgets : public QWidget {
     Q_OBJECT
 public:
@@ -43,6 +45,9 @@ public:
     void showSchedule(const backup::ScheduleFields& fields);
 
     QGroupBox* GroupSource = nullptr;
+    // The two lists with their buttons; the names below point into them.
+    FileListEditor* IncludeFiles = nullptr;
+    FileListEditor* ExcludeFiles = nullptr;
     QListWidget* ListboxBackup = nullptr;
     QListWidget* ListBoxNobackup = nullptr;
     QToolButton* Button1 = nullptr;       // include: add by wildcard

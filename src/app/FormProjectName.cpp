@@ -13,7 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -24,12 +23,12 @@
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <cmath>
 
-#include "app/AddByWildcard.h"
+#include "app/DialogFrame.h"
 #include "app/DialogService.h"
+#include "app/FileListEditor.h"
+#include "app/FormControls.h"
 #include "app/HelpFiles.h"
-#include "app/ListEditActions.h"
 #include "app/MainWindow.h"
 #include "app/QtUi.h"
 
@@ -39,21 +38,6 @@ namespace {
 
 constexpr int kSecondsPerDay = 24 * 60 * 60;
 
-QToolButton* listButton(QWidget* owner, const char* name, QStyle::StandardPixmap icon, const char* hint) {
-    auto* button = new QToolButton(owner);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(owner->style()->standardIcon(icon));
-    button->setToolTip(QString::fromLatin1(hint));
-    return button;
-}
-
-QSpinBox* spin(int low, int high, int value) {
-    auto* box = new QSpinBox;
-    box->setRange(low, high);
-    box->setValue(value);
-    return box;
-}
-
 QLabel* heading(const char* text) {
     auto* label = new QLabel(QString::fromLatin1(text));
     QFont bold = label->font();
@@ -62,32 +46,12 @@ QLabel* heading(const char* text) {
     return label;
 }
 
-// A list with its four buttons in a column beside it.
-QWidget* listWithButtons(QListWidget* list, std::initializer_list<QToolButton*> buttons) {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list, 1);
-    auto* column = new QVBoxLayout;
-    for (QToolButton* b : buttons) column->addWidget(b);
-    column->addStretch();
-    layout->addLayout(column);
-    return row;
-}
-
 std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
-
-std::vector<std::string> lines(const QListWidget* list) {
-    std::vector<std::string> out;
-    for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text().toStdString());
-    return out;
-}
 
 }  // namespace
 
 FormProjectName::FormProjectName(MainWindow& window)
-    : QDialog(&window, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QDialog(&window, kFixedDialogFlags),
       window_(window),
       ui_(std::make_unique<QtUi>(window.dialogs(), this, QtUi::Hooks{})),
       wizard_(window.projectList(), window.preferences(), window.clock()) {
@@ -107,16 +71,9 @@ FormProjectName::FormProjectName(MainWindow& window)
     btnNext->setDefault(true);
     btnClose = new QPushButton(QStringLiteral("Cancel"));
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addStretch();
-    buttons->addWidget(btnBack);
-    buttons->addWidget(btnNext);
-    buttons->addWidget(btnClose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Notebook1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* body = new QVBoxLayout;
+    body->addWidget(Notebook1);
+    layOutDialog(*this, body, Button1, {btnBack, btnNext, btnClose});
 
     connectControls();
     readFields();
@@ -145,13 +102,9 @@ QWidget* FormProjectName::buildStep2() {
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(heading("Select files to backup"));
     layout->addWidget(new QLabel(QStringLiteral("You can select files by filename or wildcard")));
-    ListboxBackup = new QListWidget;
-    ListboxBackup->setObjectName(QStringLiteral("ListboxBackup"));
-    SpeedButton1 = listButton(this, "SpeedButton1", QStyle::SP_FileDialogContentsView, "Select files by wildcard");
-    SpeedButton2 = listButton(this, "SpeedButton2", QStyle::SP_FileIcon, "Select files by filename");
-    Button4 = listButton(this, "Button4", QStyle::SP_DialogDiscardButton, "Delete a item");
-    SpeedButton3 = listButton(this, "SpeedButton3", QStyle::SP_TrashIcon, "Delete all items");
-    layout->addWidget(listWithButtons(ListboxBackup, {SpeedButton1, SpeedButton2, Button4, SpeedButton3}), 1);
+    IncludeFiles = new FileListEditor({"ListboxBackup", "SpeedButton1", "SpeedButton2", "Button4", "SpeedButton3"});
+    IncludeFiles->exposeAs(ListboxBackup, SpeedButton1, SpeedButton2, Button4, SpeedButton3);
+    layout->addWidget(IncludeFiles, 1);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Subdirectories included:")));
     RadioYes = new QRadioButton(QStringLiteral("Yes"));
@@ -169,14 +122,10 @@ QWidget* FormProjectName::buildStep3() {
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(heading("Select files to exclude"));
     layout->addWidget(new QLabel(QStringLiteral("You can select files by filename or wildcard")));
-    ListBoxNobackup = new QListWidget;
-    ListBoxNobackup->setObjectName(QStringLiteral("ListBoxNobackup"));
-    SpeedButton4 = listButton(this, "SpeedButton4", QStyle::SP_FileDialogContentsView, "Select files by wildcard");
-    SpeedButton5 = listButton(this, "SpeedButton5", QStyle::SP_FileIcon, "Select files by filename");
-    SpeedButton6 = listButton(this, "SpeedButton6", QStyle::SP_DialogDiscardButton, "Delete a item");
-    SpeedButton7 = listButton(this, "SpeedButton7", QStyle::SP_TrashIcon, "Delete all items");
-    layout->addWidget(listWithButtons(ListBoxNobackup, {SpeedButton4, SpeedButton5, SpeedButton6, SpeedButton7}),
-                      1);
+    ExcludeFiles =
+        new FileListEditor({"ListBoxNobackup", "SpeedButton4", "SpeedButton5", "SpeedButton6", "SpeedButton7"});
+    ExcludeFiles->exposeAs(ListBoxNobackup, SpeedButton4, SpeedButton5, SpeedButton6, SpeedButton7);
+    layout->addWidget(ExcludeFiles, 1);
     LabelYesOrNo = new QLabel;
     LabelYesOrNo->setObjectName(QStringLiteral("LabelYesOrNo"));
     layout->addWidget(LabelYesOrNo);
@@ -201,10 +150,10 @@ QWidget* FormProjectName::buildStep4() {
     RadioUseDate = new QRadioButton(QStringLiteral("Date"));
     RadioUserNumber = new QRadioButton(QStringLiteral("Number"));
     RadioUserNumber->setChecked(true);
-    rxSpinvalue = spin(backup::kMinRunningNumber, backup::kMaxRunningNumber, 1);
+    rxSpinvalue = spinBox(backup::kMinRunningNumber, backup::kMaxRunningNumber, 1);
     rxSpinvalue->setObjectName(QStringLiteral("rxSpinvalue"));
     Labelauto = new QLabel(QStringLiteral("Next increase:"));
-    RxSpinIncrease = spin(1, 1000, 1);
+    RxSpinIncrease = spinBox(1, 1000, 1);
     RxSpinIncrease->setObjectName(QStringLiteral("RxSpinIncrease"));
     suffixLayout->addWidget(RadioUseNone, 0, 0);
     suffixLayout->addWidget(RadioUseDate, 1, 0);
@@ -223,7 +172,7 @@ QWidget* FormProjectName::buildStep4() {
     // what they give, so it is not typed into.
     EditFilename->setReadOnly(true);
     EditFilename->setMinimumWidth(380);
-    SpSelectDirectory = listButton(this, "SpSelectDirectory", QStyle::SP_DirOpenIcon, "Select directory to save");
+    SpSelectDirectory = toolButton(this, "SpSelectDirectory", QStyle::SP_DirOpenIcon, "Select directory to save");
     filenameLayout->addWidget(EditFilename, 1);
     filenameLayout->addWidget(SpSelectDirectory);
     layout->addWidget(filename);
@@ -293,7 +242,7 @@ QWidget* FormProjectName::buildStep6() {
     DateTimePicker1 = new QTimeEdit(QTime(12, 0, 0));
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    SpinEditNumber = spin(backup::kMinScheduleMinutes, backup::kMaxScheduleMinutes, backup::kWizardMinutesStart);
+    SpinEditNumber = spinBox(backup::kMinScheduleMinutes, backup::kMaxScheduleMinutes, backup::kWizardMinutesStart);
     SpinEditNumber->setObjectName(QStringLiteral("SpinEditNumber"));
     cbhour = new QLabel(QStringLiteral("minutes"));
     cbWeekly = new QComboBox;
@@ -321,22 +270,8 @@ void FormProjectName::connectControls() {
     connect(btnNext, &QPushButton::clicked, this, &FormProjectName::btnNextClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    DialogService& dialogs = window_.dialogs();
-    const store::PreferencesStore& prefs = window_.preferencesStore();
-    const QString home = QDir::homePath();
-    const std::pair<QListWidget*, std::array<QToolButton*, 4>> lists[] = {
-        {ListboxBackup, {SpeedButton1, SpeedButton2, Button4, SpeedButton3}},
-        {ListBoxNobackup, {SpeedButton4, SpeedButton5, SpeedButton6, SpeedButton7}}};
-    for (const auto& [list, b] : lists) {
-        QListWidget* target = list;
-        connect(b[0], &QToolButton::clicked, this,
-                [this, target, &prefs, &dialogs] { AddByWildcard(*target, prefs, dialogs, this); });
-        connect(b[1], &QToolButton::clicked, this,
-                [this, target, &dialogs, home] { AddByFilename(*target, dialogs, this, home); });
-        connect(b[2], &QToolButton::clicked, this,
-                [this, target, &dialogs] { DeleteSelectedLine(*target, dialogs, this); });
-        connect(b[3], &QToolButton::clicked, this, [target] { ClearLines(*target); });
-    }
+    for (FileListEditor* files : {IncludeFiles, ExcludeFiles})
+        files->connectActions(window_.preferencesStore(), window_.dialogs(), this);
 
     const auto changed = [this] {
         readFields();
@@ -357,9 +292,9 @@ void FormProjectName::connectControls() {
 void FormProjectName::readFields() {
     shell::WizardFields& f = wizard_.fields;
     f.name = text(comboproject);
-    f.includeLines = lines(ListboxBackup);
+    f.includeLines = IncludeFiles->lines();
     f.includeSubfolders = RadioYes->isChecked();
-    f.excludeLines = lines(ListBoxNobackup);
+    f.excludeLines = ExcludeFiles->lines();
     f.prefix = text(EditPrefix);
     f.suffix = RadioUserNumber->isChecked() ? backup::ArchiveSuffix::Number
                : RadioUseDate->isChecked()  ? backup::ArchiveSuffix::Date

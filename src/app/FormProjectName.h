@@ -24,6 +24,7 @@ class QToolButton;
 
 namespace zb::app {
 
+class FileListEditor;
 class MainWindow;
 class QtUi;
 
@@ -44,7 +45,8 @@ public:
     QPushButton* btnClose = nullptr;
     // Step 1
     QLineEdit* comboproject = nullptr;
-    // Step 2
+    // Step 2 (the names of both lists and their buttons point into the list editors)
+    FileListEditor* IncludeFiles = nullptr;
     QListWidget* ListboxBackup = nullptr;
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;
@@ -53,6 +55,7 @@ public:
     QRadioButton* RadioYes = nullptr;
     QRadioButton* RadioNo = nullptr;
     // Step 3
+    FileListEditor* ExcludeFiles = nullptr;
     QListWidget* ListBoxNobackup = nullptr;
     QToolButton* SpeedButton4 = nullptr;
     QToolButton* SpeedButton5 = nullptr;

@@ -2,12 +2,12 @@
 // the dialog closes, against the project list as it is then.
 #include "app/FormRename.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/DialogFrame.h"
 #include "app/DialogService.h"
 #include "app/QtUi.h"
 #include "shell/RenameProject.h"
@@ -15,8 +15,7 @@
 namespace zb::app {
 
 FormRename::FormRename(const QString& currentName, DialogService& dialogs, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QDialog(parent, kFixedDialogFlags),
       dialogs_(dialogs) {
     setObjectName(QStringLiteral("TFormRename"));
     setWindowTitle(QStringLiteral("Rename project"));
@@ -29,15 +28,10 @@ FormRename::FormRename(const QString& currentName, DialogService& dialogs, QWidg
     ButtonCancel = new QPushButton(QStringLiteral("Can&cel"));
     ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ButtonOk);
-    buttons->addWidget(ButtonCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Please enter new project name")));
-    layout->addWidget(EditProjName);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* body = new QVBoxLayout;
+    body->addWidget(new QLabel(QStringLiteral("Please enter new project name")));
+    body->addWidget(EditProjName);
+    layOutDialog(*this, body, nullptr, {ButtonOk, ButtonCancel});
 
     connect(ButtonOk, &QPushButton::clicked, this, &FormRename::ButtonOkClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);

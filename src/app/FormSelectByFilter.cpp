@@ -6,26 +6,24 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 
+#include "app/DialogFrame.h"
 #include "app/DialogService.h"
 #include "app/DriveList.h"
+#include "app/FormControls.h"
 #include "app/FormWildcard.h"
 
 namespace zb::app {
 
 FormSelectByFilter::FormSelectByFilter(const store::PreferencesStore& prefs, DialogService& dialogs,
                                        QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QDialog(parent, kFixedDialogFlags),
       prefs_(prefs),
       dialogs_(dialogs) {
     setObjectName(QStringLiteral("TFormselectbyfilter"));
@@ -50,10 +48,7 @@ FormSelectByFilter::FormSelectByFilter(const store::PreferencesStore& prefs, Dia
     ComboBox1 = new QComboBox;
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
-    SpeedButton1 = new QToolButton;
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    SpeedButton1->setToolTip(QStringLiteral("Edit wildcard"));
+    SpeedButton1 = toolButton(this, "SpeedButton1", QStyle::SP_FileDialogDetailedView, "Edit wildcard");
     btnOk = new QPushButton(QStringLiteral("&Ok"));
     btnOk->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("Can&cel"));
@@ -69,14 +64,7 @@ FormSelectByFilter::FormSelectByFilter(const store::PreferencesStore& prefs, Dia
     grid->addWidget(ComboBox1, 3, 1);
     grid->addWidget(SpeedButton1, 3, 2);
     grid->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layOutDialog(*this, grid, nullptr, {btnOk, btnCancel});
 
     fillWildcards();
     setFolder(QDir::currentPath());

@@ -4,37 +4,23 @@
 #include "app/FormWildcard.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/DialogFrame.h"
 #include "app/DialogService.h"
+#include "app/FormControls.h"
 #include "app/HelpFiles.h"
 #include "app/ListEditActions.h"
 
 namespace zb::app {
 
-namespace {
-
-QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon, const char* hint) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setToolTip(QString::fromLatin1(hint));
-    button->setAutoRaise(true);
-    return button;
-}
-
-}  // namespace
-
 FormWildcard::FormWildcard(const store::PreferencesStore& prefs, DialogService& dialogs, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QDialog(parent, kFixedDialogFlags),
       prefs_(prefs),
       dialogs_(dialogs) {
     setObjectName(QStringLiteral("TFormWildcard"));
@@ -44,10 +30,11 @@ FormWildcard::FormWildcard(const store::PreferencesStore& prefs, DialogService& 
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     Button4 = toolButton(this, "Button4", QStyle::SP_DialogDiscardButton, "Delete a item");
     SpeedButton1 = toolButton(this, "SpeedButton1", QStyle::SP_TrashIcon, "Delete all items");
+    SpNew = toolButton(this, "SpNew", QStyle::SP_FileDialogNewFolder, "Add wildcard");
+    for (QToolButton* b : {Button4, SpeedButton1, SpNew}) b->setAutoRaise(true);
     Edit1 = new QLineEdit;
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setToolTip(QStringLiteral("Please enter a new  wildcard"));
-    SpNew = toolButton(this, "SpNew", QStyle::SP_FileDialogNewFolder, "Add wildcard");
     Button1 = new QPushButton(QStringLiteral("Help"));
     btnOk = new QPushButton(QStringLiteral("&Ok"));
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -66,15 +53,7 @@ FormWildcard::FormWildcard(const store::PreferencesStore& prefs, DialogService& 
     grid->addWidget(new QLabel(QStringLiteral("Add wildcard:")), 2, 0);
     grid->addWidget(Edit1, 3, 0);
     grid->addWidget(SpNew, 3, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layOutDialog(*this, grid, Button1, {btnOk, btnCancel});
 
     for (const std::string& wildcard : prefs_.readWildcards()) ListBox1->addItem(QString::fromStdString(wildcard));
 

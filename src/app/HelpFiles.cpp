@@ -3,40 +3,34 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QUrl>
+#include <string>
+
+#include "platform/DataDir.h"
 
 namespace zb::app {
 
 namespace {
 
-QString pageName(HelpTopic topic) {
+const char* pageName(HelpTopic topic) {
     switch (topic) {
-        case HelpTopic::Contents: return QStringLiteral("index.html");
-        case HelpTopic::MainWindow: return QStringLiteral("main-window.html");
-        case HelpTopic::Preferences: return QStringLiteral("preferences.html");
-        case HelpTopic::MessageWindow: return QStringLiteral("message-window.html");
-        case HelpTopic::Dialogs: return QStringLiteral("dialogs.html");
+        case HelpTopic::Contents: return "index.html";
+        case HelpTopic::MainWindow: return "main-window.html";
+        case HelpTopic::Preferences: return "preferences.html";
+        case HelpTopic::MessageWindow: return "message-window.html";
+        case HelpTopic::Dialogs: return "dialogs.html";
     }
-    return QStringLiteral("index.html");
+    return "index.html";
 }
 
 }  // namespace
 
 QString helpPage(HelpTopic topic) {
-    const QDir exeDir(QCoreApplication::applicationDirPath());
-    const QString folders[] = {exeDir.filePath(QStringLiteral("help")),
-                               exeDir.filePath(QStringLiteral("../share/zipbackup/help")),
-                               QStringLiteral("/usr/share/zipbackup/help")};
-    for (const QString& folder : folders) {
-        const QString page = QDir(folder).filePath(pageName(topic));
-        if (QFileInfo::exists(page)) return QFileInfo(page).absoluteFilePath();
-        // A topic whose page is not written yet opens the contents.
-        const QString contents = QDir(folder).filePath(pageName(HelpTopic::Contents));
-        if (QFileInfo::exists(contents)) return QFileInfo(contents).absoluteFilePath();
-    }
-    return {};
+    const std::string exe = QCoreApplication::applicationFilePath().toStdString();
+    std::string page = platform::findDataFile(std::string("help/") + pageName(topic), exe);
+    // A topic whose page is not written yet opens the contents.
+    if (page.empty()) page = platform::findDataFile(std::string("help/") + pageName(HelpTopic::Contents), exe);
+    return QString::fromStdString(page);
 }
 
 void openHelp(HelpTopic topic) {

@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,10 +26,11 @@
 
 #include "app/BackupPageWidgets.h"
 #include "app/DialogService.h"
+#include "app/FileListEditor.h"
+#include "app/FormControls.h"
 #include "app/HelpFiles.h"
 #include "app/Icons.h"
 #include "app/MainWindowDialogs.h"
-#include "app/ListEditActions.h"
 #include "app/LogPage.h"
 #include "app/PreferencesDialog.h"
 #include "app/ProjectBoxDelegate.h"
@@ -40,6 +40,7 @@
 #include "backup/ScheduleTick.h"
 #include "backup/ScheduleTimes.h"
 #include "backup/ScheduleRebuild.h"
+#include "platform/Version.h"
 #include "shell/DeleteProject.h"
 #include "shell/PreferencesDialog.h"
 
@@ -47,15 +48,11 @@ namespace zb::app {
 
 namespace {
 
-const char* const kCaption = "Varnholt ZIP Backup  V1.05";
 constexpr int kClientWidth = 786;
 constexpr int kClientHeight = 517;
 
 QToolButton* speedButton(QWidget* owner, const char* name, QStyle::StandardPixmap icon, const char* hint) {
-    auto* button = new QToolButton(owner);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(owner->style()->standardIcon(icon));
-    button->setToolTip(QString::fromLatin1(hint));
+    QToolButton* button = toolButton(owner, name, icon, hint);
     button->setAutoRaise(true);
     button->setIconSize(QSize(20, 20));
     return button;
@@ -71,7 +68,7 @@ MainWindow::MainWindow(AppEnvironment env, QWidget* parent)
       prefsStore_(env_.appDir / "project.ini"),
       log_(env_.appDir / "log.txt", prefs_.logCount, env_.clock) {
     setObjectName(QStringLiteral("TFormMain"));
-    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowTitle(QString::fromStdString(platform::programTitle()));
     setWindowIcon(applicationIcon());
     ui_ = std::make_unique<QtUi>(env_.dialogs, this,
                                  QtUi::Hooks{[this](int percent) { ProgressBar1->setValue(percent); },
@@ -184,17 +181,8 @@ void MainWindow::buildPages() {
     connect(p, &BackupPageWidgets::suffixClicked, this, &MainWindow::suffixClicked);
     connect(p, &BackupPageWidgets::scheduleKindClicked, this, &MainWindow::scheduleKindClicked);
     connect(p->SpSelectDirectory, &QToolButton::clicked, this, &MainWindow::SpSelectDirectoryClick);
-    const QString home = QDir::homePath();
-    connect(p->Button2, &QToolButton::clicked, this,
-            [this, p, home] { AddByFilename(*p->ListboxBackup, env_.dialogs, this, home); });
-    connect(p->Button3, &QToolButton::clicked, this,
-            [this, p, home] { AddByFilename(*p->ListBoxNobackup, env_.dialogs, this, home); });
-    connect(p->Button4, &QToolButton::clicked, this,
-            [this, p] { DeleteSelectedLine(*p->ListboxBackup, env_.dialogs, this); });
-    connect(p->Button5, &QToolButton::clicked, this,
-            [this, p] { DeleteSelectedLine(*p->ListBoxNobackup, env_.dialogs, this); });
-    connect(p->SpeedButton1, &QToolButton::clicked, this, [p] { ClearLines(*p->ListboxBackup); });
-    connect(p->SpeedButton2, &QToolButton::clicked, this, [p] { ClearLines(*p->ListBoxNobackup); });
+    for (FileListEditor* files : {p->IncludeFiles, p->ExcludeFiles})
+        files->connectActions(prefsStore_, env_.dialogs, this);
 }
 
 QWidget* MainWindow::buildProgressRow() {
@@ -481,7 +469,7 @@ void MainWindow::menuPreferencesClick() {
 void MainWindow::About1Click() {
     env_.dialogs.message(this, MessageKind::Information, QStringLiteral("About"),
                          QStringLiteral("Varnholt ZIP Backup V1.05\rProject version %1\rQt %2")
-                             .arg(QStringLiteral(ZB_PROJECT_VERSION), QString::fromLatin1(qVersion())));
+                             .arg(QString::fromLatin1(platform::programVersion()), QString::fromLatin1(qVersion())));
 }
 
 void MainWindow::OpenMainWindow1Click() {

@@ -3,10 +3,7 @@
 #include "app/MainWindowDialogs.h"
 
 #include <QComboBox>
-#include <QListWidget>
-#include <QToolButton>
 
-#include "app/AddByWildcard.h"
 #include "app/BackupPageWidgets.h"
 #include "app/DialogService.h"
 #include "app/FormProjectName.h"
@@ -17,15 +14,8 @@
 namespace zb::app {
 
 MainWindowDialogs::MainWindowDialogs(MainWindow& window) : QObject(&window), window_(window) {
-    BackupPageWidgets* page = window.backupPage;
     connect(&window, &MainWindow::renameRequested, this, &MainWindowDialogs::SpRenameClick);
     connect(&window, &MainWindow::newProjectRequested, this, &MainWindowDialogs::SpNewClick);
-    connect(page->Button1, &QToolButton::clicked, this, [this, page] {
-        AddByWildcard(*page->ListboxBackup, window_.preferencesStore(), window_.dialogs(), &window_);
-    });
-    connect(page->Button6, &QToolButton::clicked, this, [this, page] {
-        AddByWildcard(*page->ListBoxNobackup, window_.preferencesStore(), window_.dialogs(), &window_);
-    });
 }
 
 void MainWindowDialogs::SpRenameClick() {

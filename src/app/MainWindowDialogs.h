@@ -1,7 +1,6 @@
-// The dialogs the main window opens: "Rename project" (SpRename), the Add Project
-// wizard (SpNew) and "Select files by wildcard" on both lists of the page "Backup ".
-// The main window creates one of these as its child; it only connects the window's
-// buttons to the dialogs and hands what they return to the store.
+// The dialogs the main window opens: "Rename project" (SpRename) and the Add Project
+// wizard (SpNew). The main window creates one of these as its child; it only connects
+// the window's buttons to the dialogs and hands what they return to the store.
 #pragma once
 
 #include <QObject>

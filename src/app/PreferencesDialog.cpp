@@ -13,6 +13,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/DialogFrame.h"
+
 namespace zb::app {
 
 PreferencesDialog::PreferencesDialog(QWidget* parent)
@@ -74,14 +76,9 @@ PreferencesDialog::PreferencesDialog(QWidget* parent)
     btnClose = new QPushButton(QStringLiteral("Clo&se"));
     btnApply->setAutoDefault(false);
     btnClose->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnApply);
-    buttons->addWidget(btnClose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(pages);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* body = new QVBoxLayout;
+    body->addWidget(pages);
+    layOutDialog(*this, body, nullptr, {btnApply, btnClose});
 
     connect(cbRun, &QCheckBox::toggled, this, [this] { cbRunClick(); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);

@@ -11,6 +11,7 @@
 #include "app/SingleInstance.h"
 #include "platform/AppDir.h"
 #include "platform/DateTime.h"
+#include "platform/Version.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zipbackup"));
     QApplication::setApplicationDisplayName(QStringLiteral("Varnholt ZIP Backup"));
-    QApplication::setApplicationVersion(QStringLiteral(ZB_PROJECT_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(zb::platform::programVersion()));
     QApplication::setWindowIcon(zb::app::applicationIcon());
     // Closing the window ends the program even when it was hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);

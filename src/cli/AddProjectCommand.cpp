@@ -129,12 +129,9 @@ void registerAddProjectCommand(CLI::App& app, const GlobalOptions& global, ExitC
         ->check(CLI::Range(2, 1000));
     cmd->add_option("--weekly-on", options->weeklyOn, "Back up weekly on this day at noon");
     cmd->callback([options, &global, &exitCode] {
-        try {
-            exitCode = runAddProjectCommand(resolveSettings(global), *options, std::cout, std::cerr);
-        } catch (const std::exception& e) {
-            std::cerr << "Error: " << e.what() << '\n';
-            exitCode = kExitFailed;
-        }
+        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
+            return runAddProjectCommand(settings, *options, std::cout, std::cerr);
+        });
     });
 }
 

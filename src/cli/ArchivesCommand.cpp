@@ -32,12 +32,9 @@ void registerArchivesCommand(CLI::App& app, const GlobalOptions& global, ExitCod
     auto* cmd = app.add_subcommand("archives", "List the archives in a project's save folder");
     cmd->add_option("name", *project, "Project name")->required();
     cmd->callback([project, &global, &exitCode] {
-        try {
-            exitCode = runArchivesCommand(resolveSettings(global), *project, std::cout, std::cerr);
-        } catch (const std::exception& e) {
-            std::cerr << "Error: " << e.what() << '\n';
-            exitCode = kExitFailed;
-        }
+        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
+            return runArchivesCommand(settings, *project, std::cout, std::cerr);
+        });
     });
 }
 

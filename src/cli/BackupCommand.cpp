@@ -34,14 +34,11 @@ void registerBackupCommand(CLI::App& app, const GlobalOptions& global, ExitCode&
     cmd->add_option("name", *project, "Project name")->required();
     cmd->add_flag("-q,--quiet", *quiet, "Print errors only");
     cmd->callback([project, quiet, &global, &exitCode] {
-        try {
+        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
             auto ui = TerminalUi::forProcess(*quiet);
             platform::SystemClock clock;
-            exitCode = runBackupCommand(resolveSettings(global), *project, ui, clock, std::cerr);
-        } catch (const std::exception& e) {
-            std::cerr << "Error: " << e.what() << '\n';
-            exitCode = kExitFailed;
-        }
+            return runBackupCommand(settings, *project, ui, clock, std::cerr);
+        });
     });
 }
 

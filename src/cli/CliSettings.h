@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 
 #include "cli/Commands.h"
 #include "store/Preferences.h"
@@ -18,6 +19,11 @@ struct CliSettings {
 };
 
 CliSettings resolveSettings(const GlobalOptions& global);
+
+// Runs a project command on the resolved settings for its exit code. An error thrown on
+// the way (settings that cannot be read, a refused write) is reported on standard
+// error as "Error: <message>" and ends the job as failed.
+int runProjectCommand(const GlobalOptions& global, const std::function<int(const CliSettings&)>& command);
 
 // Exit codes of the project commands.
 inline constexpr int kExitOk = 0;

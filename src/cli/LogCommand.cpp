@@ -22,12 +22,9 @@ int runLogCommand(const CliSettings& settings, std::ostream& out) {
 void registerLogCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
     auto* cmd = app.add_subcommand("log", "Show the activity log, newest entry first");
     cmd->callback([&global, &exitCode] {
-        try {
-            exitCode = runLogCommand(resolveSettings(global), std::cout);
-        } catch (const std::exception& e) {
-            std::cerr << "Error: " << e.what() << '\n';
-            exitCode = kExitFailed;
-        }
+        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
+            return runLogCommand(settings, std::cout);
+        });
     });
 }
 

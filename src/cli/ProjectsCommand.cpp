@@ -39,12 +39,9 @@ int runProjectsCommand(const CliSettings& settings, std::ostream& out, std::ostr
 void registerProjectsCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
     auto* cmd = app.add_subcommand("projects", "List the backup projects with their schedules");
     cmd->callback([&global, &exitCode] {
-        try {
-            exitCode = runProjectsCommand(resolveSettings(global), std::cout, std::cerr);
-        } catch (const std::exception& e) {
-            std::cerr << "Error: " << e.what() << '\n';
-            exitCode = kExitFailed;
-        }
+        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
+            return runProjectsCommand(settings, std::cout, std::cerr);
+        });
     });
 }
 

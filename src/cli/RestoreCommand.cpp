@@ -104,13 +104,10 @@ void registerRestoreCommand(CLI::App& app, const GlobalOptions& global, ExitCode
     cmd->add_option("--project", options->project, "Project named in the log entry");
     cmd->add_flag("-q,--quiet", *quiet, "Print errors only");
     cmd->callback([options, quiet, &global, &exitCode] {
-        try {
+        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
             auto ui = TerminalUi::forProcess(*quiet);
-            exitCode = runRestoreCommand(resolveSettings(global), *options, ui, std::cerr);
-        } catch (const std::exception& e) {
-            std::cerr << "Error: " << e.what() << '\n';
-            exitCode = kExitFailed;
-        }
+            return runRestoreCommand(settings, *options, ui, std::cerr);
+        });
     });
 }
 

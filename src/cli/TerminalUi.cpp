@@ -1,11 +1,12 @@
 // The user-interface seam on a terminal. See TerminalUi.h.
 #include "cli/TerminalUi.h"
 
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
+
+#include "cli/PasswordPrompt.h"
 
 namespace zb::cli {
 namespace {
@@ -20,28 +21,6 @@ const char* kindLabel(platform::MessageKind kind) {
     }
     return "";
 }
-
-// Echo off on the terminal for as long as a password is typed.
-class EchoOff {
-public:
-    EchoOff() {
-        if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved_) == 0) {
-            termios quiet = saved_;
-            quiet.c_lflag &= ~tcflag_t(ECHO);
-            active_ = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
-        }
-    }
-    ~EchoOff() {
-        if (active_) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
-    }
-    EchoOff(const EchoOff&) = delete;
-    EchoOff& operator=(const EchoOff&) = delete;
-    bool active() const { return active_; }
-
-private:
-    termios saved_{};
-    bool active_ = false;
-};
 
 }  // namespace
 
@@ -145,16 +124,7 @@ std::optional<std::string> TerminalUi::chooseFolder(const std::string& caption) 
 std::optional<std::string> TerminalUi::askPassword(const std::string& prompt) {
     endProgressLine();
     if (!options_.interactive) return std::nullopt;
-    err_ << terminalText(prompt) << std::flush;
-    std::string line;
-    bool ok;
-    {
-        EchoOff echoOff;
-        ok = bool(std::getline(in_, line));
-        if (echoOff.active()) err_ << '\n';
-    }
-    if (!ok) return std::nullopt;
-    return line;
+    return promptPassword(in_, err_, terminalText(prompt), true);
 }
 
 }  // namespace zb::cli

@@ -5,19 +5,12 @@
 
 #include "platform/DateFormat.h"
 #include "platform/Paths.h"
+#include "store/NameText.h"
 
 namespace zb::backup {
 namespace {
 
 constexpr int kMaxFileNameLength = 255;
-
-std::string trimmed(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
-    return std::string(text.substr(begin, end - begin));
-}
 
 }  // namespace
 
@@ -28,9 +21,9 @@ int clampRunningNumber(long long number) {
 }
 
 std::string UpdateArchiveName(const ArchiveNameInputs& inputs, const platform::Clock& clock) {
-    std::string name = trimmed(inputs.savePath);
+    std::string name = store::trimText(inputs.savePath);
     if (!name.empty() && name.back() != platform::kPathSeparator) name += platform::kPathSeparator;
-    name += trimmed(inputs.prefix);
+    name += store::trimText(inputs.prefix);
     switch (inputs.suffix) {
         case ArchiveSuffix::Date:
             name += platform::formatDateTime(kDateSuffixFormat, clock.now());

@@ -10,17 +10,15 @@
 #include "store/NameText.h"
 
 namespace zb::backup {
-namespace {
 
-std::optional<long long> wholeNumber(std::string_view text) {
+std::optional<long long> parseWholeNumber(std::string_view text) {
+    text = platform::trimBlanks(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     long long value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
 }
-
-}  // namespace
 
 ScheduleControls scheduleControls(const ScheduleFields& fields) {
     ScheduleControls c;
@@ -53,7 +51,7 @@ void loadScheduleFields(ScheduleFields& fields, int backupMode, const std::strin
         }
         case static_cast<int>(ScheduleKind::EveryMinutes): {
             fields.kind = ScheduleKind::EveryMinutes;
-            const auto minutes = wholeNumber(trimmed);
+            const auto minutes = parseWholeNumber(trimmed);
             fields.everyMinutes = boundedScheduleMinutes(minutes ? *minutes : kMinutesFallback);
             break;
         }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/DateTime.h"
 
@@ -25,6 +26,10 @@ inline constexpr int kPageMinutesStart = 2;
 inline constexpr int kWizardMinutesStart = 20;
 // What the minute box shows when the stored text is no number.
 inline constexpr int kMinutesFallback = 5;
+
+// The stored minutes of an every-N-minutes schedule: a whole decimal number with an
+// optional plus sign and nothing else but blanks around it; nullopt for anything else.
+std::optional<long long> parseWholeNumber(std::string_view text);
 
 struct ScheduleFields {
     ScheduleKind kind = ScheduleKind::None;          // the checked radio button

@@ -1,34 +1,16 @@
 // Computes the table of due times from the stored schedule keys. See ScheduleTimes.h.
 #include "backup/ScheduleTimes.h"
 
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string_view>
 
+#include "backup/ScheduleFields.h"
 #include "platform/DateFormat.h"
+#include "platform/TextCase.h"
 
 namespace zb::backup {
 namespace {
-
-constexpr const char* kDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                      "Thursday", "Friday", "Saturday"};
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-// A whole decimal number with an optional sign and nothing else.
-std::optional<long long> parseWholeNumber(std::string_view text) {
-    text = trimmed(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    long long value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
 
 platform::DateTime today(const platform::Clock& clock) {
     return std::floor(clock.now());
@@ -37,7 +19,7 @@ platform::DateTime today(const platform::Clock& clock) {
 ScheduleEntry dailyOnce(const ScheduleSource& source, const platform::Clock& clock) {
     ScheduleEntry entry{source.ProjectName, 0, 1.0};
     platform::DateTime timeOfDay = platform::encodeTime(12, 0, 0);
-    auto parsed = platform::strToTime(trimmed(source.StartTime_or_Increase));
+    auto parsed = platform::strToTime(platform::trimBlanks(source.StartTime_or_Increase));
     if (parsed && *parsed >= 0 && *parsed < 1) timeOfDay = *parsed;
     entry.NextRun = today(clock) + timeOfDay;
     return entry;
@@ -68,7 +50,7 @@ ScheduleEntry weekly(const ScheduleSource& source, const platform::Clock& clock)
 }  // namespace
 
 const char* EnglishDayName(platform::DateTime date) {
-    return kDayNames[platform::dayOfWeek(date) - 1];
+    return kWeekdayNames[platform::dayOfWeek(date) - 1];
 }
 
 Schedules ComputeScheduleTimes(const std::vector<ScheduleSource>& projects,

@@ -4,28 +4,20 @@
 // new project without dropping preferences changed since the start.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QToolButton>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "app/FormProjectName.h"
-#include "app/MainWindow.h"
-#include "app/TrayIcon.h"
-#include "ScriptedDialogs.h"
-#include "support/TempDir.h"
+#include "WindowFixture.h"
 
 using namespace zb;
 
@@ -33,34 +25,9 @@ namespace {
 
 using test::readFile;
 
-class AddProjectWizardFormTest : public ::testing::Test {
+class AddProjectWizardFormTest : public test::WindowFixture {
 protected:
-    test::TempDir dir;
-    test::ScriptedDialogs dialogs;
-    platform::ManualClock clock{platform::encodeDateTime({2024, 3, 7, 10, 0, 0, 0})};
-    std::filesystem::path appDir = dir / "settings";
-    std::filesystem::path ini = appDir / "project.ini";
-
-    AddProjectWizardFormTest() {
-        setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        std::filesystem::create_directories(appDir);
-        store::ProjectStore projects(ini);
-        store::ProjectList list;
-        store::ProjectRecord record = store::newProjectRecord();
-        record.filenamePrefix = "Docs";
-        record.includeLines = {"/data/*.*"};
-        record.usePassword = false;
-        projects.createProject("Docs", record, list);
-    }
-    ~AddProjectWizardFormTest() override {
-        unsetenv("XDG_RUNTIME_DIR");
-        unsetenv("XDG_CONFIG_HOME");
-    }
-
-    std::unique_ptr<app::MainWindow> open() {
-        return std::make_unique<app::MainWindow>(app::AppEnvironment{appDir, clock, dialogs, "/usr/bin/zipbackup"});
-    }
+    AddProjectWizardFormTest() { addProject("Docs"); }
 
     QStringList errors() const {
         QStringList out;
@@ -176,9 +143,7 @@ TEST_F(AddProjectWizardFormTest, NewProjectJoinsTheWindowAndKeepsPreferences) {
     EXPECT_TRUE(w->preferences().padNumber);
     EXPECT_EQ(w->preferences().sortField, store::kSortByName + 1);
     EXPECT_EQ(w->comboProject->currentText(), "Alpha");
-    QStringList tray;
-    for (QAction* a : w->RxTrayIcon1->menuBackup()->actions()) tray << a->text();
-    EXPECT_EQ(tray, (QStringList{"Alpha", "Docs"}));
+    EXPECT_EQ(trayItems(*w), (QStringList{"Alpha", "Docs"}));
 
     // Cancel writes nothing.
     const std::string before = readFile(ini);

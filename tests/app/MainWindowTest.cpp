@@ -18,16 +18,11 @@
 #include <QTest>
 #include <QToolButton>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "app/BackupPageWidgets.h"
-#include "app/MainWindow.h"
 #include "app/PreferencesDialog.h"
-#include "app/TrayIcon.h"
 #include "platform/IniFile.h"
-#include "ScriptedDialogs.h"
-#include "support/TempDir.h"
+#include "WindowFixture.h"
 
 using namespace zb;
 
@@ -35,54 +30,7 @@ namespace {
 
 using test::readFile;
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    test::TempDir dir;
-    test::ScriptedDialogs dialogs;
-    // 2024-03-07 10:00:00, a Thursday.
-    platform::ManualClock clock{platform::encodeDateTime({2024, 3, 7, 10, 0, 0, 0})};
-    std::filesystem::path appDir = dir / "settings";
-    std::filesystem::path archives = dir / "archives";
-    std::filesystem::path sources = dir / "sources";
-
-    MainWindowTest() {
-        setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        std::filesystem::create_directories(appDir);
-        std::filesystem::create_directories(archives);
-        dir.write("sources/a.txt", std::string(5000, 'a'));
-        dir.write("sources/b.txt", "hello, world\n");
-    }
-    ~MainWindowTest() override {
-        unsetenv("XDG_RUNTIME_DIR");
-        unsetenv("XDG_CONFIG_HOME");
-    }
-
-    std::filesystem::path ini() const { return appDir / "project.ini"; }
-
-    void addProject(const std::string& name, int mode = store::kModeNone, const std::string& scheduleText = {}) {
-        store::ProjectStore projects(ini());
-        store::ProjectList list = projects.readProjectList();
-        store::ProjectRecord record = store::newProjectRecord();
-        record.filenamePrefix = name;
-        record.savePath = archives.string();
-        record.includeLines = {(sources / "*.*").string()};
-        record.usePassword = false;
-        record.backupMode = mode;
-        record.scheduleText = scheduleText;
-        projects.createProject(name, record, list);
-    }
-
-    std::unique_ptr<app::MainWindow> open() {
-        return std::make_unique<app::MainWindow>(app::AppEnvironment{appDir, clock, dialogs, "/usr/bin/zipbackup"});
-    }
-
-    static QStringList trayItems(app::MainWindow& w) {
-        QStringList names;
-        for (QAction* a : w.RxTrayIcon1->menuBackup()->actions()) names << a->text();
-        return names;
-    }
-};
+using MainWindowTest = test::WindowFixture;
 
 TEST_F(MainWindowTest, ViewEditAndBusyStatesCompose) {
     addProject("Docs");
@@ -145,7 +93,7 @@ TEST_F(MainWindowTest, LoadEditSaveAndCancel) {
     EXPECT_EQ(p.EditFilename->text().toStdString(), folder + "papers5.zip");
     w->SpSaveClick();
     EXPECT_TRUE(w->isViewState());
-    const store::ProjectRecord saved = store::ProjectStore(ini()).loadProject("Docs");
+    const store::ProjectRecord saved = store::ProjectStore(ini).loadProject("Docs");
     EXPECT_EQ(saved.filenamePrefix, "papers");
     EXPECT_EQ(saved.value, 4);  // the shown number minus the step
 
@@ -169,7 +117,7 @@ TEST_F(MainWindowTest, SaveRefusedByTheFieldCheckKeepsTheEditState) {
     EXPECT_FALSE(w->isViewState());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Please select files to backup"));
-    EXPECT_EQ(store::ProjectStore(ini()).loadProject("Docs").includeLines.size(), 1u);
+    EXPECT_EQ(store::ProjectStore(ini).loadProject("Docs").includeLines.size(), 1u);
 }
 
 TEST_F(MainWindowTest, BackupFromTheStartButton) {
@@ -237,13 +185,13 @@ TEST_F(MainWindowTest, CancelStopsTheRunningBackupAndClosingDuringARunAsksFirst)
     EXPECT_EQ(w->SpStartClick().outcome, backup::BackupOutcome::Cancelled);
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_TRUE(closed.count() == 1 || closed.wait(5000));
-    EXPECT_EQ(platform::IniFile(ini()).readString("Common", "Last Project", ""), "Docs");
+    EXPECT_EQ(platform::IniFile(ini).readString("Common", "Last Project", ""), "Docs");
 }
 
 TEST_F(MainWindowTest, DueProjectStartsAtTheTickWithoutTheQuestion) {
     addProject("Nightly", store::kModeDailyOnce, "09:00:00");
     {
-        platform::IniFile file(ini());
+        platform::IniFile file(ini);
         file.writeBool("Common", "PromptBeforeBackup", true);
         file.save();
     }
@@ -319,7 +267,7 @@ TEST_F(MainWindowTest, ClosingWritesThePreferencesAndTheList) {
     w->preferences().padNumber = true;
     w->preferences().logCount = 120;
     w->close();
-    platform::IniFile file(ini());
+    platform::IniFile file(ini);
     EXPECT_EQ(file.readString("Common", "Is Append 0", ""), "1");
     EXPECT_EQ(file.readString("Common", "Log Count", ""), "120");
     EXPECT_EQ(file.readString("Common", "Last Project", ""), "Docs");
@@ -328,11 +276,11 @@ TEST_F(MainWindowTest, ClosingWritesThePreferencesAndTheList) {
 
 TEST_F(MainWindowTest, ClosingWithNoProjectLeavesTheFileUntouched) {
     dir.write("settings/project.ini", "[Common]\r\nPromptBeforeBackup=0\r\n");
-    const std::string before = readFile(ini());
+    const std::string before = readFile(ini);
     auto w = open();
     w->preferences().askBeforeBackup = true;
     w->close();
-    EXPECT_EQ(readFile(ini()), before);
+    EXPECT_EQ(readFile(ini), before);
 }
 
 TEST_F(MainWindowTest, PreferencesApplyAndClose) {

@@ -1,14 +1,19 @@
 // "add-project": the wizard's checks in page order with their messages, and the keys
 // and list updates of its Finish, checked key by key in "project.ini".
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "cli/AddProjectCommand.h"
 #include "cli/ProjectsCommand.h"
 #include "platform/DateFormat.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "platform/TextCase.h"
 #include "store/PasswordScramble.h"
 #include "support/FixedFormats.h"
 #include "support/TempDir.h"
@@ -31,6 +36,21 @@ protected:
         o.saveFolder = (dir / "save").string();
         return o;
     }
+    // Every option away from its default, the name and blanks kept as given.
+    AddProjectOptions everyOption(const std::string& name) {
+        AddProjectOptions o = basic(name);
+        o.exclude = {"*.tmp", "*.bak"};
+        o.noSubfolders = true;
+        o.prefix = " docs_ ";
+        o.number = 5;
+        o.increase = 2;
+        o.password = " pw ";
+        o.confirmPassword = "pw";
+        o.noPaths = true;
+        o.comment = " my comment ";
+        o.level = 9;
+        return o;
+    }
     int add(const AddProjectOptions& o) {
         out.str("");
         err.str("");
@@ -45,170 +65,111 @@ protected:
     std::ostringstream out, err;
 };
 
-TEST_F(AddProjectCommandTest, WritesEveryKeyOfTheFinishAndTheList) {
-    auto o = basic("  Docs  ");
-    o.exclude = {"*.tmp", "*.bak"};
-    o.noSubfolders = true;
-    o.prefix = " docs_ ";
-    o.number = 5;
-    o.increase = 2;
-    o.password = " pw ";
-    o.confirmPassword = "pw";
-    o.noPaths = true;
-    o.comment = " my comment ";
-    o.level = 9;
-    o.dailyAt = "9:05";
-    ASSERT_EQ(add(o), 0) << err.str();
+// One project a case, added in order to the same file: a refused case leaves its
+// section unwritten and the list as it was.
+TEST_F(AddProjectCommandTest, EachProjectWritesItsKeysOrIsRefusedWithTheWizardsMessage) {
+    using ::testing::_;
+    using ::testing::Eq;
+    using ::testing::HasSubstr;
+    using Keys = std::vector<std::pair<std::string, std::string>>;
+    struct Case {
+        std::string name;  // as given; the section is the trimmed name
+        std::function<void(AddProjectOptions&)> change;
+        int exitCode;
+        ::testing::Matcher<std::string> error;
+        Keys keys;
+    };
+    const std::string save = (dir / "save").string();
+    const Case cases[] = {
+        {"  Docs  ",
+         [this](AddProjectOptions& o) {
+             o = everyOption(o.name);
+             o.dailyAt = "9:05";
+         },
+         0, _,
+         // The INI reader trims values; the comment was written as typed.
+         {{"Filename prefix", "docs_"}, {"Suffix", "2"}, {"Increase Value", "2"}, {"Value", "3"},
+          {"Save Path", save}, {"Backup Directory Count", "1"}, {"Backup0", (dir / "src" / "*.*").string()},
+          {"No Backup Directory Count", "2"}, {"NoBackup0", "*.tmp"}, {"NoBackup1", "*.bak"},
+          {"Whether include Subdirectory", "0"}, {"Whether password Project", "1"},
+          {"Password", store::XorScramble("pw", "Docs4", true)}, {"Whether store path in Zip", "0"},
+          {"Whether store comment in Zip", "1"}, {"Comment", "my comment"}, {"BackupMode", "0"},
+          {"StartTime_or_Increase", "09:05:00"}, {"PackLevel", "9"}}},
+        {"Archive", [](AddProjectOptions& o) { o.saveFolder.reset(); }, 0, _,
+         {{"Filename prefix", "Archive"}, {"Suffix", "2"}, {"Increase Value", "1"}, {"Value", "0"},
+          {"Save Path", platform::homeFolder()}, {"No Backup Directory Count", "0"},
+          {"Whether include Subdirectory", "1"}, {"Whether password Project", "0"}, {"Password", "<none>"},
+          {"Whether store path in Zip", "1"}, {"Whether store comment in Zip", "0"}, {"Comment", "<none>"},
+          {"BackupMode", "3"}, {"StartTime_or_Increase", "<none>"}, {"PackLevel", "6"}}},
+        // The checks in page order.
+        {"   ", nullptr, 2, Eq("Error: Please input a new project name!\n"), {}},
+        {"DOCS", nullptr, 2, Eq("Error: Project 'DOCS' exists,please input another name!\n"), {}},
+        {"Other",
+         [](AddProjectOptions& o) {
+             o.include.clear();
+             o.password = "a";
+             o.confirmPassword = "b";
+         },
+         2, Eq("Error: Please select files to backup\n"), {{"Filename prefix", "<none>"}}},
+        {"Other",
+         [](AddProjectOptions& o) {
+             o.password = "Secret";
+             o.confirmPassword = "secret";
+         },
+         2, Eq("Error: Confirm password is not matching\n"), {{"Filename prefix", "<none>"}}},
+        {"Nowhere", [this](AddProjectOptions& o) { o.saveFolder = (dir / "missing").string(); }, 2,
+         HasSubstr("No such folder"), {}},
+        // A checked password box with an empty password writes no password.
+        {"Empty", [](AddProjectOptions& o) { o.password = ""; }, 0, _,
+         {{"Whether password Project", "1"}, {"Password", "<none>"}}},
+        {"Every", [](AddProjectOptions& o) { o.everyMinutes = 90; }, 0, _,
+         {{"BackupMode", "1"}, {"StartTime_or_Increase", "90"}}},
+        {"Weekly", [](AddProjectOptions& o) { o.weeklyOn = "tuesday"; }, 0, _,
+         {{"BackupMode", "2"}, {"StartTime_or_Increase", "Tuesday"}}},
+        {"Bad", [](AddProjectOptions& o) { o.weeklyOn = "Someday"; }, 2, _, {{"BackupMode", "<none>"}}},
+        {"Bad", [](AddProjectOptions& o) { o.dailyAt = "25:00"; }, 2, _, {{"BackupMode", "<none>"}}},
+        {"Bad",
+         [](AddProjectOptions& o) {
+             o.dailyAt = "10:00";
+             o.everyMinutes = 5;
+         },
+         2, _, {{"BackupMode", "<none>"}}},
+        {"Dated", [](AddProjectOptions& o) { o.suffix = "date"; }, 0, _, {{"Suffix", "1"}}},
+        {"Fixed", [](AddProjectOptions& o) { o.suffix = "none"; }, 0, _, {{"Suffix", "0"}}},
+    };
+    std::vector<std::string> listed;
+    for (const Case& c : cases) {
+        AddProjectOptions o = basic(c.name);
+        if (c.change) c.change(o);
+        const std::string section(platform::trimBlanks(c.name));
+        ASSERT_EQ(add(o), c.exitCode) << section << ": " << err.str();
+        EXPECT_THAT(err.str(), c.error) << section;
+        for (const auto& [k, value] : c.keys) EXPECT_EQ(key(section, k), value) << section << " " << k;
+        if (c.exitCode == 0) listed.push_back(section);
+        EXPECT_EQ(key("Common", "Project Count"), std::to_string(listed.size())) << section;
+        EXPECT_EQ(key("Common", "Last Project"), listed.back()) << section;
+    }
+    // The list holds every added project, the newest last (the others as the list was read).
+    std::vector<std::string> stored;
+    for (std::size_t i = 0; i < listed.size(); ++i) stored.push_back(key("Common", "Count" + std::to_string(i)));
+    EXPECT_EQ(stored.back(), listed.back());
+    EXPECT_THAT(stored, ::testing::UnorderedElementsAreArray(listed));
 
-    EXPECT_EQ(key("Docs", "Filename prefix"), "docs_");
-    EXPECT_EQ(key("Docs", "Suffix"), "2");
-    EXPECT_EQ(key("Docs", "Increase Value"), "2");
-    EXPECT_EQ(key("Docs", "Value"), "3");
-    EXPECT_EQ(key("Docs", "Save Path"), (dir / "save").string());
-    EXPECT_EQ(key("Docs", "Backup Directory Count"), "1");
-    EXPECT_EQ(key("Docs", "Backup0"), (dir / "src" / "*.*").string());
-    EXPECT_EQ(key("Docs", "No Backup Directory Count"), "2");
-    EXPECT_EQ(key("Docs", "NoBackup0"), "*.tmp");
-    EXPECT_EQ(key("Docs", "NoBackup1"), "*.bak");
-    EXPECT_EQ(key("Docs", "Whether include Subdirectory"), "0");
-    EXPECT_EQ(key("Docs", "Whether password Project"), "1");
-    EXPECT_EQ(key("Docs", "Password"), store::XorScramble("pw", "Docs4", true));
-    EXPECT_EQ(key("Docs", "Whether store path in Zip"), "0");
-    EXPECT_EQ(key("Docs", "Whether store comment in Zip"), "1");
-    // The INI reader trims values; the comment was written as typed.
-    EXPECT_EQ(key("Docs", "Comment"), "my comment");
-    EXPECT_EQ(key("Docs", "BackupMode"), "0");
-    EXPECT_EQ(key("Docs", "StartTime_or_Increase"), "09:05:00");
-    EXPECT_EQ(key("Docs", "PackLevel"), "9");
-    EXPECT_EQ(key("Common", "Last Project"), "Docs");
-    EXPECT_EQ(key("Common", "Project Count"), "1");
-    EXPECT_EQ(key("Common", "Count0"), "Docs");
-}
-
-TEST_F(AddProjectCommandTest, DefaultsAreTheWizardsAndTheListGrows) {
-    ASSERT_EQ(add(basic("Mail")), 0) << err.str();
-    auto o = basic("Archive");
-    o.saveFolder.reset();
-    ASSERT_EQ(add(o), 0) << err.str();
-    EXPECT_EQ(key("Archive", "Filename prefix"), "Archive");
-    EXPECT_EQ(key("Archive", "Suffix"), "2");
-    EXPECT_EQ(key("Archive", "Increase Value"), "1");
-    EXPECT_EQ(key("Archive", "Value"), "0");
-    EXPECT_EQ(key("Archive", "Save Path"), platform::homeFolder());
-    EXPECT_EQ(key("Archive", "No Backup Directory Count"), "0");
-    EXPECT_EQ(key("Archive", "Whether include Subdirectory"), "1");
-    EXPECT_EQ(key("Archive", "Whether password Project"), "0");
-    EXPECT_EQ(key("Archive", "Password"), "<none>");
-    EXPECT_EQ(key("Archive", "Whether store path in Zip"), "1");
-    EXPECT_EQ(key("Archive", "Whether store comment in Zip"), "0");
-    EXPECT_EQ(key("Archive", "Comment"), "<none>");
-    EXPECT_EQ(key("Archive", "BackupMode"), "3");
-    EXPECT_EQ(key("Archive", "StartTime_or_Increase"), "<none>");
-    EXPECT_EQ(key("Archive", "PackLevel"), "6");
-    EXPECT_EQ(key("Common", "Project Count"), "2");
-    EXPECT_EQ(key("Common", "Count0"), "Mail");
-    EXPECT_EQ(key("Common", "Count1"), "Archive");
-    EXPECT_EQ(key("Common", "Last Project"), "Archive");
-}
-
-TEST_F(AddProjectCommandTest, ChecksInPageOrderWithTheWizardsMessages) {
-    ASSERT_EQ(add(basic("Docs")), 0);
-    EXPECT_EQ(add(basic("   ")), 2);
-    EXPECT_EQ(err.str(), "Error: Please input a new project name!\n");
-    EXPECT_EQ(add(basic("DOCS")), 2);
-    EXPECT_EQ(err.str(), "Error: Project 'DOCS' exists,please input another name!\n");
-
-    auto o = basic("Other");
-    o.include.clear();
-    o.password = "a";
-    o.confirmPassword = "b";
-    EXPECT_EQ(add(o), 2);
-    EXPECT_EQ(err.str(), "Error: Please select files to backup\n");
-
-    o = basic("Other");
-    o.password = "Secret";
-    o.confirmPassword = "secret";
-    EXPECT_EQ(add(o), 2);
-    EXPECT_EQ(err.str(), "Error: Confirm password is not matching\n");
-    EXPECT_EQ(key("Other", "Filename prefix"), "<none>");
-    EXPECT_EQ(key("Common", "Project Count"), "1");
-}
-
-TEST_F(AddProjectCommandTest, CheckedPasswordBoxWithAnEmptyPasswordWritesNoPassword) {
-    auto o = basic("Empty");
-    o.password = "";
-    ASSERT_EQ(add(o), 0) << err.str();
-    EXPECT_EQ(key("Empty", "Whether password Project"), "1");
-    EXPECT_EQ(key("Empty", "Password"), "<none>");
-}
-
-TEST_F(AddProjectCommandTest, SchedulesOfEachKind) {
-    auto o = basic("Every");
-    o.everyMinutes = 90;
-    ASSERT_EQ(add(o), 0) << err.str();
-    EXPECT_EQ(key("Every", "BackupMode"), "1");
-    EXPECT_EQ(key("Every", "StartTime_or_Increase"), "90");
-
-    o = basic("Weekly");
-    o.weeklyOn = "tuesday";
-    ASSERT_EQ(add(o), 0) << err.str();
-    EXPECT_EQ(key("Weekly", "BackupMode"), "2");
-    EXPECT_EQ(key("Weekly", "StartTime_or_Increase"), "Tuesday");
-
-    o = basic("Bad");
-    o.weeklyOn = "Someday";
-    EXPECT_EQ(add(o), 2);
-    o.weeklyOn.reset();
-    o.dailyAt = "25:00";
-    EXPECT_EQ(add(o), 2);
-    o.dailyAt = "10:00";
-    o.everyMinutes = 5;
-    EXPECT_EQ(add(o), 2);
-    EXPECT_EQ(key("Bad", "BackupMode"), "<none>");
-
-    std::ostringstream listed, none;
-    ASSERT_EQ(runProjectsCommand(settings, listed, none), 0);
-    const std::string text = listed.str();
+    std::ostringstream shown, none;
+    ASSERT_EQ(runProjectsCommand(settings, shown, none), 0);
+    const std::string text = shown.str();
     EXPECT_NE(text.find("Every\tevery 90 minutes\t"), std::string::npos) << text;
     EXPECT_NE(text.find("Weekly\tweekly on Tuesday at 12:00:00\t" + (dir / "save" / "Weekly1.zip").string() + "\n"),
               std::string::npos)
         << text;
 }
 
-TEST_F(AddProjectCommandTest, MissingSaveFolderIsRefused) {
-    auto o = basic("Nowhere");
-    o.saveFolder = (dir / "missing").string();
-    EXPECT_EQ(add(o), 2);
-    EXPECT_NE(err.str().find("No such folder"), std::string::npos);
-}
-
-TEST_F(AddProjectCommandTest, DateAndNoneSuffixes) {
-    auto o = basic("Dated");
-    o.suffix = "date";
-    ASSERT_EQ(add(o), 0);
-    EXPECT_EQ(key("Dated", "Suffix"), "1");
-    o = basic("Fixed");
-    o.suffix = "none";
-    ASSERT_EQ(add(o), 0);
-    EXPECT_EQ(key("Fixed", "Suffix"), "0");
-}
-
 TEST_F(AddProjectCommandTest, WritesTheFileItWroteBeforeByteForByte) {
     settings.appDir = dir / "app";
     std::filesystem::create_directories(settings.appDir);
     const std::string base = dir.path().string();
-    auto docs = basic("  Docs  ");
+    auto docs = everyOption("  Docs  ");
     docs.include = {base + "/src/*.txt", base + "/src/sub/*.*"};
-    docs.exclude = {"*.tmp", "*.bak"};
-    docs.noSubfolders = true;
-    docs.prefix = " docs_ ";
-    docs.number = 5;
-    docs.increase = 2;
-    docs.password = " pw ";
-    docs.confirmPassword = "pw";
-    docs.noPaths = true;
-    docs.comment = " my comment ";
-    docs.level = 9;
     docs.weeklyOn = "tUEsday";
     auto mail = basic("Mail");
     mail.suffix = "date";

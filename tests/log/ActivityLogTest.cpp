@@ -4,6 +4,10 @@
 
 #include <sys/stat.h>
 
+#include <functional>
+#include <optional>
+#include <utility>
+
 #include "log/ActivityLog.h"
 #include "platform/DateFormat.h"
 #include "platform/DateTime.h"
@@ -49,6 +53,15 @@ protected:
         return platform::IniFile(file).readString(section, key, "<absent>");
     }
 
+    // A log file of `count` entries whose informations are "e1" .. "e<count>".
+    void writeNumberedFile(int count) {
+        platform::IniFile ini(file_);
+        ini.writeInteger("Common", "Log Total", count);
+        for (int n = 1; n <= count; ++n)
+            ini.writeString("Log" + std::to_string(n), "Information", "e" + std::to_string(n));
+        ini.save();
+    }
+
     TempDir dir_;
     std::filesystem::path file_ = dir_ / "log.txt";
     platform::ManualClock clock_{platform::encodeDateTime({2025, 3, 7, 14, 5, 9, 0})};
@@ -58,6 +71,17 @@ private:
 };
 
 using Infos = std::vector<std::string>;
+
+// "e<newest>" down to "e<oldest>", as the rows show appended or numbered entries.
+Infos numbered(int newest, int oldest) {
+    Infos out;
+    for (int n = newest; n >= oldest; --n) out.push_back("e" + std::to_string(n));
+    return out;
+}
+
+struct StoredKey {
+    std::string section, key, value;
+};
 
 }  // namespace
 
@@ -124,103 +148,86 @@ TEST_F(ActivityLogTest, AppendsGoOnTheShippedFile) {
     EXPECT_EQ(infos(reloaded), infos(log));
 }
 
-TEST_F(ActivityLogTest, ReachingTheLimitKeepsTheFiveNewest) {
-    ActivityLog log(file_, 10, clock_);
-    log.LoadLog();
-    appendNumbered(log, 1, 9);
-    EXPECT_EQ(log.total(), 9);
-    appendNumbered(log, 10, 10);
-    EXPECT_EQ(log.total(), 5);
-    EXPECT_EQ(infos(log), (Infos{"e10", "e9", "e8", "e7", "e6"}));
-    EXPECT_EQ(stored(file_, "Common", "Log Total"), "5");
-    EXPECT_EQ(stored(file_, "Log5", "Information"), "e10");
-    EXPECT_EQ(stored(file_, "Log1", "Information"), "e6");
-    EXPECT_EQ(stored(file_, "Log6", "Information"), "e6");    // left from before, ignored
-    EXPECT_EQ(stored(file_, "Log10", "Information"), "e10");  // the new entry was written there first
-    appendNumbered(log, 11, 11);
-    EXPECT_EQ(infos(log), (Infos{"e11", "e10", "e9", "e8", "e7", "e6"}));
-    EXPECT_EQ(stored(file_, "Log6", "Information"), "e11");
+TEST_F(ActivityLogTest, LimitBoundsAreSixAndTheMaximum) {
+    for (const auto& [asked, bounded] : {std::pair{1, 6}, {-7, 6}, {6, 6}, {200, 200}, {1 << 30, kMaxLogLimit}})
+        EXPECT_EQ(boundedLogLimit(asked), bounded) << asked;
 }
 
-TEST_F(ActivityLogTest, FileAboveTheLimitLoadsItsNewestEntriesAndAppendsPastThem) {
-    {
-        platform::IniFile ini(file_);
-        ini.writeInteger("Common", "Log Total", 80);
-        for (int n = 1; n <= 80; ++n) ini.writeString("Log" + std::to_string(n), "Information", "e" + std::to_string(n));
-        ini.save();
+// Runs of appends, limit changes and clearing on one log, each step followed by what
+// the log and its file then hold; after every run a fresh start shows the same rows.
+TEST_F(ActivityLogTest, TrimsAtTheLimitKeepingTheFiveNewest) {
+    using Act = std::function<void(ActivityLog&)>;
+    const auto append = [this](int first, int last) -> Act {
+        return [=, this](ActivityLog& log) { appendNumbered(log, first, last); };
+    };
+    const auto limit = [](int n) -> Act { return [n](ActivityLog& log) { log.setLimit(n); }; };
+    struct Step {
+        Act act = nullptr;  // none: just loaded
+        std::optional<int> total = std::nullopt, gridRows = std::nullopt;
+        std::optional<Infos> shown = std::nullopt;
+        std::vector<StoredKey> keys = {};
+    };
+    struct Run {
+        const char* what;
+        int limit, entriesInFile;
+        std::vector<Step> steps;
+    };
+    const Run runs[] = {
+        {"reaching the limit", 10, 0,
+         {{.act = append(1, 9), .total = 9},
+          {.act = append(10, 10), .total = 5, .shown = numbered(10, 6),
+           .keys = {{"Common", "Log Total", "5"}, {"Log5", "Information", "e10"}, {"Log1", "Information", "e6"},
+                    {"Log6", "Information", "e6"},      // left from before, ignored
+                    {"Log10", "Information", "e10"}}},  // the new entry was written there first
+          {.act = append(11, 11), .shown = numbered(11, 6), .keys = {{"Log6", "Information", "e11"}}}}},
+        {"a file above the limit loads its newest entries and appends past them", 50, 80,
+         {{.total = 80, .shown = numbered(80, 32)},
+          {.act = append(81, 81), .shown = numbered(81, 77),
+           .keys = {{"Log81", "Information", "e81"}, {"Log50", "Information", "e50"}, {"Common", "Log Total", "5"},
+                    {"Log1", "Information", "e77"}, {"Log5", "Information", "e81"}}}}},
+        {"raising the limit above a full file shows and keeps every entry", 50, 80,
+         {{.act = limit(200), .shown = numbered(80, 1)},
+          {.act = append(81, 81), .shown = numbered(81, 1), .keys = {{"Common", "Log Total", "81"}}}}},
+        {"clearing empties the log but keeps the sections", 50, 0,
+         {{.act = append(1, 3)},
+          {.act = [](ActivityLog& log) { log.clearAll(); }, .total = 0, .shown = Infos{},
+           .keys = {{"Common", "Log Total", "0"}, {"Log3", "Information", "e3"}}},
+          {.act = append(4, 4), .shown = Infos{"e4"},
+           .keys = {{"Common", "Log Total", "1"}, {"Log1", "Information", "e4"}}}}},
+        {"a limit below six is raised to six", 1, 0,
+         {{.gridRows = 7},
+          {.act = append(1, 5), .total = 5},
+          {.act = append(6, 6), .shown = numbered(6, 2)},
+          // Five entries are held between appends, so every further append trims again.
+          {.act = append(7, 7), .total = 5, .shown = numbered(7, 3)}}},
+        {"a lower limit hides rows and trims at the next append", 50, 0,
+         {{.act = append(1, 30)},
+          {.act = limit(10), .total = 30, .gridRows = 11, .shown = numbered(30, 21),
+           .keys = {{"Common", "Log Total", "30"}}},
+          {.act = append(31, 31), .shown = numbered(31, 27), .keys = {{"Log31", "Information", "e31"}}}}},
+    };
+    for (const Run& run : runs) {
+        std::filesystem::remove(file_);
+        if (run.entriesInFile > 0) writeNumberedFile(run.entriesInFile);
+        ActivityLog log(file_, run.limit, clock_);
+        log.LoadLog();
+        for (std::size_t i = 0; i < run.steps.size(); ++i) {
+            const Step& step = run.steps[i];
+            const std::string at = std::string(run.what) + ", step " + std::to_string(i + 1);
+            if (step.act) step.act(log);
+            EXPECT_EQ(log.total(), step.total.value_or(log.total())) << at;
+            EXPECT_EQ(log.rowCount(), step.gridRows.value_or(log.rowCount())) << at;
+            EXPECT_EQ(infos(log), step.shown.value_or(infos(log))) << at;
+            for (const StoredKey& k : step.keys)
+                EXPECT_EQ(stored(file_, k.section, k.key), k.value) << at << ": " << k.section << " " << k.key;
+            // No empty entries are written.
+            for (int row = 1; run.entriesInFile == 0 && row <= static_cast<int>(log.entries().size()); ++row)
+                EXPECT_NE(log.cell(row, 0), "") << at << ", row " << row;
+        }
+        ActivityLog again(file_, log.limit(), clock_);
+        again.LoadLog();
+        EXPECT_EQ(infos(again), infos(log)) << run.what;
     }
-    ActivityLog log(file_, 50, clock_);
-    log.LoadLog();
-    EXPECT_EQ(log.total(), 80);
-    ASSERT_EQ(log.entries().size(), 49u);
-    EXPECT_EQ(log.cell(1, 4), "e80");
-    EXPECT_EQ(log.cell(49, 4), "e32");
-    log.AppendLog(kBackup, kSucceeds, "p", "new");
-    EXPECT_EQ(stored(file_, "Log81", "Information"), "new");
-    EXPECT_EQ(stored(file_, "Log50", "Information"), "e50");
-    EXPECT_EQ(infos(log), (Infos{"new", "e80", "e79", "e78", "e77"}));
-    EXPECT_EQ(stored(file_, "Common", "Log Total"), "5");
-    EXPECT_EQ(stored(file_, "Log1", "Information"), "e77");
-    EXPECT_EQ(stored(file_, "Log5", "Information"), "new");
-}
-
-TEST_F(ActivityLogTest, RaisingTheLimitAboveAFullFileShowsAndKeepsEveryEntry) {
-    {
-        platform::IniFile ini(file_);
-        ini.writeInteger("Common", "Log Total", 80);
-        for (int n = 1; n <= 80; ++n) ini.writeString("Log" + std::to_string(n), "Information", "e" + std::to_string(n));
-        ini.save();
-    }
-    ActivityLog log(file_, 50, clock_);
-    log.LoadLog();
-    log.setLimit(200);
-    ASSERT_EQ(log.entries().size(), 80u);
-    EXPECT_EQ(log.cell(80, 4), "e1");
-    log.AppendLog(kBackup, kSucceeds, "p", "new");
-    EXPECT_EQ(stored(file_, "Common", "Log Total"), "81");
-    // The next start sees every entry, the old ones untouched.
-    ActivityLog again(file_, 200, clock_);
-    again.LoadLog();
-    ASSERT_EQ(again.entries().size(), 81u);
-    EXPECT_EQ(again.cell(1, 4), "new");
-    EXPECT_EQ(again.cell(2, 4), "e80");
-    EXPECT_EQ(again.cell(32, 4), "e50");
-    EXPECT_EQ(again.cell(81, 4), "e1");
-}
-
-TEST_F(ActivityLogTest, ClearingEmptiesTheLogButKeepsTheSections) {
-    ActivityLog log(file_, 50, clock_);
-    log.LoadLog();
-    appendNumbered(log, 1, 3);
-    log.clearAll();
-    EXPECT_EQ(log.total(), 0);
-    EXPECT_TRUE(log.entries().empty());
-    EXPECT_EQ(stored(file_, "Common", "Log Total"), "0");
-    EXPECT_EQ(stored(file_, "Log3", "Information"), "e3");
-    appendNumbered(log, 4, 4);
-    EXPECT_EQ(stored(file_, "Common", "Log Total"), "1");
-    EXPECT_EQ(stored(file_, "Log1", "Information"), "e4");
-    EXPECT_EQ(infos(log), (Infos{"e4"}));
-}
-
-TEST_F(ActivityLogTest, LimitBelowSixIsRaisedToSix) {
-    EXPECT_EQ(boundedLogLimit(1), 6);
-    EXPECT_EQ(boundedLogLimit(-7), 6);
-    EXPECT_EQ(boundedLogLimit(6), 6);
-    EXPECT_EQ(boundedLogLimit(200), 200);
-    EXPECT_EQ(boundedLogLimit(1 << 30), kMaxLogLimit);
-    ActivityLog log(file_, 1, clock_);
-    log.LoadLog();
-    EXPECT_EQ(log.rowCount(), 7);
-    appendNumbered(log, 1, 5);
-    EXPECT_EQ(log.total(), 5);
-    appendNumbered(log, 6, 6);
-    EXPECT_EQ(infos(log), (Infos{"e6", "e5", "e4", "e3", "e2"}));
-    // Five entries are held between appends, so every further append trims again.
-    appendNumbered(log, 7, 7);
-    EXPECT_EQ(infos(log), (Infos{"e7", "e6", "e5", "e4", "e3"}));
-    EXPECT_EQ(log.total(), 5);
-    for (int row = 1; row <= 5; ++row) EXPECT_NE(log.cell(row, 0), "");  // no empty entries written
 }
 
 TEST_F(ActivityLogTest, NegativeTotalIsAnEmptyLog) {
@@ -243,20 +250,6 @@ TEST_F(ActivityLogTest, MissingKeysOfAnEntryReadAsEmpty) {
     EXPECT_EQ(log.entries()[1], LogEntry{});
 }
 
-TEST_F(ActivityLogTest, LowerLimitHidesRowsAndTrimsAtTheNextAppend) {
-    ActivityLog log(file_, 50, clock_);
-    log.LoadLog();
-    appendNumbered(log, 1, 30);
-    log.setLimit(10);
-    EXPECT_EQ(log.rowCount(), 11);
-    EXPECT_EQ(log.entries().size(), 10u);
-    EXPECT_EQ(log.total(), 30);
-    EXPECT_EQ(stored(file_, "Common", "Log Total"), "30");
-    appendNumbered(log, 31, 31);
-    EXPECT_EQ(stored(file_, "Log31", "Information"), "e31");
-    EXPECT_EQ(infos(log), (Infos{"e31", "e30", "e29", "e28", "e27"}));
-}
-
 TEST_F(ActivityLogTest, BlankLogGridEmptiesTheRowsOnly) {
     ActivityLog log(file_, 50, clock_);
     log.LoadLog();
@@ -271,14 +264,13 @@ TEST_F(ActivityLogTest, BlankLogGridEmptiesTheRowsOnly) {
 TEST_F(ActivityLogTest, GridCells) {
     ActivityLog log(file_, 10, clock_);
     log.LoadLog();
-    EXPECT_EQ(log.cell(0, 0), "Date");
-    EXPECT_EQ(log.cell(0, 1), "Operation");
-    EXPECT_EQ(log.cell(0, 2), "Status");
-    EXPECT_EQ(log.cell(0, 3), "Project");
-    EXPECT_EQ(log.cell(0, 4), "Information");
-    EXPECT_EQ(log.cell(0, 5), "");
-    EXPECT_EQ(log.cell(-1, 0), "");
-    EXPECT_EQ(log.cell(11, 0), "");
+    struct Cell {
+        int row, column;
+        const char* text;
+    };
+    for (const Cell& c : {Cell{0, 0, "Date"}, Cell{0, 1, "Operation"}, Cell{0, 2, "Status"}, Cell{0, 3, "Project"},
+                          Cell{0, 4, "Information"}, Cell{0, 5, ""}, Cell{-1, 0, ""}, Cell{11, 0, ""}})
+        EXPECT_EQ(log.cell(c.row, c.column), c.text) << c.row << "," << c.column;
     EXPECT_FALSE(log.isAlertRow(0));
 }
 

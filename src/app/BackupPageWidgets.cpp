@@ -59,8 +59,9 @@ BackupPageWidgets::BackupPageWidgets(QWidget* parent) : QWidget(parent) {
 void BackupPageWidgets::buildSource() {
     GroupSource = new QGroupBox(QStringLiteral("Source"), this);
     GroupSource->setObjectName(QStringLiteral("GroupSource"));
-    IncludeFiles = new FileListEditor({"ListboxBackup", "Button1", "Button2", "Button4", "SpeedButton1"});
-    ExcludeFiles = new FileListEditor({"ListBoxNobackup", "Button6", "Button3", "Button5", "SpeedButton2"});
+    // The page holds two lists above each other: their buttons stand close to fit.
+    IncludeFiles = new FileListEditor({"ListboxBackup", "Button1", "Button2", "Button4", "SpeedButton1"}, 2);
+    ExcludeFiles = new FileListEditor({"ListBoxNobackup", "Button6", "Button3", "Button5", "SpeedButton2"}, 2);
     IncludeFiles->exposeAs(ListboxBackup, Button1, Button2, Button4, SpeedButton1);
     ExcludeFiles->exposeAs(ListBoxNobackup, Button6, Button3, Button5, SpeedButton2);
     RadioYes = new QRadioButton(QStringLiteral("Yes"));

@@ -13,7 +13,7 @@
 
 namespace zb::app {
 
-FileListEditor::FileListEditor(const Names& names, QWidget* parent) : QWidget(parent) {
+FileListEditor::FileListEditor(const Names& names, int buttonSpacing, QWidget* parent) : QWidget(parent) {
     list = new QListWidget;
     list->setObjectName(QString::fromLatin1(names.list));
     byWildcard = toolButton(this, names.byWildcard, QStyle::SP_FileDialogContentsView, "Select files by wildcard");
@@ -25,7 +25,7 @@ FileListEditor::FileListEditor(const Names& names, QWidget* parent) : QWidget(pa
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list, 1);
     auto* buttons = new QVBoxLayout;
-    buttons->setSpacing(2);
+    buttons->setSpacing(buttonSpacing);
     for (QToolButton* b : {byWildcard, byFilename, deleteOne, deleteAll}) buttons->addWidget(b);
     buttons->addStretch();
     layout->addLayout(buttons);

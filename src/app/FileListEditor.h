@@ -31,7 +31,8 @@ public:
         const char* deleteAll;
     };
 
-    explicit FileListEditor(const Names& names, QWidget* parent = nullptr);
+    // buttonSpacing: the gap between the buttons; -1 takes the style's.
+    explicit FileListEditor(const Names& names, int buttonSpacing = -1, QWidget* parent = nullptr);
 
     // Connects the buttons to the list operations; their dialogs open over
     // dialogParent, and the file chooser starts in the home folder.

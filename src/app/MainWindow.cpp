@@ -335,10 +335,7 @@ void MainWindow::SetIdleState(bool idle) {
     }
 }
 
-void MainWindow::cancelRun() {
-    cancel_.request();
-    if (cancelHandler_) cancelHandler_();
-}
+void MainWindow::cancelRun() { cancel_.request(); }
 
 void MainWindow::SpEditClick() {
     if (!shell::SpEditClick(state_, comboProject->count() > 0)) return;

@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 #include "app/QtUi.h"
@@ -83,8 +82,6 @@ public:
     // run started from this window looks at.
     void SetIdleState(bool idle);
     platform::CancelRequest& cancelRequest() { return cancel_; }
-    // A run that stops by other means (the restore's reader) adds its own step here.
-    void setCancelHandler(std::function<void()> cancel) { cancelHandler_ = std::move(cancel); }
 
     // The controls, named as the program's rules name them.
     QComboBox* comboProject = nullptr;
@@ -179,7 +176,6 @@ private:
     std::vector<bool> scheduledMarks_;
     std::unique_ptr<QtUi> ui_;
     platform::CancelRequest cancel_;
-    std::function<void()> cancelHandler_;
     QWidget* tabRestore_ = nullptr;
     QWidget* tabLog_ = nullptr;
     shell::WindowState state_;

@@ -59,8 +59,7 @@ QLabel* countLabel(const char* name) {
 RestorePage::RestorePage(MainWindow& window)
     : QWidget(window.TabRestore()),
       window_(window),
-      ui_(window.ui(), window.dialogs(), &window),
-      session_(ui_, window.activityLog()) {
+      session_(window.ui(), window.activityLog(), &window.cancelRequest()) {
     setObjectName(QStringLiteral("RestorePage"));
     openArchive = [](const std::string& path) { platform::shellOpen(path); };
     auto* host = new QVBoxLayout(window.TabRestore());
@@ -346,7 +345,7 @@ void RestorePage::menuDeleteClick() {
     std::vector<std::string> names;
     for (int row = std::max(top, 0); row <= bottom && row < static_cast<int>(rows_.size()); ++row)
         names.push_back(rows_[static_cast<std::size_t>(row)].Filename);
-    if (!names.empty()) restore::DeleteArchives(ui_, folder.toStdString(), names);
+    if (!names.empty()) restore::DeleteArchives(window_.ui(), folder.toStdString(), names);
     // Yes or No, the list shows the folder as it now is.
     DirectoryViewChange();
 }
@@ -368,13 +367,12 @@ restore::RestoreResult RestorePage::SpRestoreClick() {
     choices.useFolderNames = CheckBoxUseFolder->isChecked();
     choices.overwriteMode = overwriteMode();
     choices.password = EditRestorePassword->text().toStdString();
-    // The window's "Cancel" button (and closing the window) stops the run between
-    // members through the reader's cancel request.
-    window_.setCancelHandler([this] { session_.reader().CancelRequested = true; });
+    // The window's "Cancel" button, Escape and closing the window stop the run through
+    // the window's cancel request, which the session was given.
     const restore::RestoreResult result =
         session_.SpRestoreClick(choices, window_.comboProject->currentText().toStdString());
-    window_.setCancelHandler(nullptr);
-    if (result.outcome == restore::RestoreOutcome::Succeeded || result.outcome == restore::RestoreOutcome::Failed)
+    if (result.outcome == restore::RestoreOutcome::Succeeded || result.outcome == restore::RestoreOutcome::Failed ||
+        result.outcome == restore::RestoreOutcome::Cancelled)
         emit window_.logChanged();
     return result;
 }

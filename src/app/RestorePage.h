@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 
-#include "app/RestoreUi.h"
 #include "restore/ArchiveRow.h"
 #include "restore/RestoreOutcome.h"
 #include "restore/RestoreSession.h"
@@ -98,7 +97,6 @@ private:
     QString currentFileName() const;
 
     MainWindow& window_;
-    RestoreUi ui_;
     restore::RestoreSession session_;
     GridModel* archives_ = nullptr;
     GridModel* members_ = nullptr;

@@ -12,6 +12,7 @@ enum class RestoreOutcome {
     NotStarted,  // the archive could not be read (or no destination chosen); error shown
     Succeeded,   // every member restored, or kept by the overwrite rule
     Failed,      // something was not restored; "Restore files fails!" shown and logged
+    Cancelled,   // stopped by the user: what was restored stays, "Interrupt" logged
 };
 
 struct RestoreResult {

@@ -37,6 +37,15 @@ std::string confirmationText(const RestoreChoices& c, const std::string& name) {
 
 std::string countText(std::size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
 
+std::string cancelledMessage(const std::string& name, int restored) {
+    return "Restore of the file '" + name + "' cancelled!\rRestored:     '" +
+           countText(static_cast<std::size_t>(restored)) + "'";
+}
+std::string cancelledInformation(const std::string& path, int restored) {
+    return "'" + path + "' restore cancelled by the user, " + countText(static_cast<std::size_t>(restored)) +
+           " restored";
+}
+
 // The event handlers of one run, removed again when the run is over (they refer to
 // the run's own state).
 class RunHandlers {
@@ -89,9 +98,14 @@ std::string failureInformation(const std::string& base, const RestoreResult& r) 
 
 }  // namespace
 
-RestoreSession::RestoreSession(platform::Ui& ui, activitylog::ActivityLog& log) : ui_(ui), log_(log) {
+RestoreSession::RestoreSession(platform::Ui& ui, activitylog::ActivityLog& log, platform::CancelRequest* cancel)
+    : ui_(ui), log_(log), cancel_(cancel) {
     reader_.Ui = &ui_;
-    reader_.ProcessMessages = [this] { ui_.processEvents(); };
+    reader_.ProcessMessages = [this] {
+        ui_.processEvents();
+        // The reader stops at its next look with the user's cancel.
+        if (cancel_ && cancel_->requested()) reader_.CancelRequested = true;
+    };
 }
 
 MemberListing RestoreSession::ShowArchiveMembers(const std::string& folder, const std::string& fileName) {
@@ -124,6 +138,7 @@ RestoreResult RestoreSession::SpRestoreClick(const RestoreChoices& choices, cons
     }
 
     bool started = false;
+    bool cancelled = false;
     {
         RunHandlers handlers(reader_);
         reader_.OnStartUnZipInfo = [&](zip::TZipReader&, int, std::int64_t, bool&) { started = true; };
@@ -153,6 +168,7 @@ RestoreResult RestoreSession::SpRestoreClick(const RestoreChoices& choices, cons
         };
 
         platform::UiBusyScope busy(ui_);
+        if (cancel_) cancel_->clear();
         try {
             reader_.SetZipName(path);
             reader_.SetDestDir(choices.destination);
@@ -163,9 +179,26 @@ RestoreResult RestoreSession::SpRestoreClick(const RestoreChoices& choices, cons
             if (!trimmed(choices.password).empty()) reader_.Password = choices.password;
             reader_.UnZip();
         } catch (const SilentAbort&) {
+        } catch (const zip::EUserCanceled& e) {
+            // Only the user's cancel is a cancelled run; any other stop is a failure.
+            cancelled = cancel_ && cancel_->requested();
+            if (!cancelled) result.error = e.what();
         } catch (const std::exception& e) {
             result.error = e.what();
         }
+        if (cancel_) cancel_->clear();
+    }
+
+    if (cancelled) {
+        result.outcome = RestoreOutcome::Cancelled;
+        try {
+            ui_.timedMessage(cancelledMessage(name, result.restored), MessageKind::Warning, kMessageSeconds);
+            log_.AppendLog(activitylog::kRestore, activitylog::kInterrupt, project,
+                           failureInformation(cancelledInformation(path, result.restored), result));
+        } catch (const std::exception& e) {
+            ui_.messageBox(MessageKind::Error, e.what());
+        }
+        return result;
     }
 
     if (!started) {

@@ -8,11 +8,17 @@
 // overwrite rule (the message then says how many were kept). A member that fails its
 // CRC or its password, has an unsafe name or cannot be created, and an error that
 // ends the run, make it "Restore files fails!" with what was not restored named.
+//
+// The window's "Cancel" stops a run through the cancel request: the members restored
+// before it stay, the member being written and every later target are left as they
+// were (a member reaches its target only whole and checked), and the run is logged
+// "Interrupt" with the count restored.
 #pragma once
 
 #include <string>
 
 #include "log/ActivityLog.h"
+#include "platform/CancelRequest.h"
 #include "platform/Ui.h"
 #include "restore/MemberRow.h"
 #include "restore/RestoreChoices.h"
@@ -26,7 +32,9 @@ inline constexpr std::size_t kNotRestoredNamesShown = 10;
 
 class RestoreSession {
 public:
-    RestoreSession(platform::Ui& ui, activitylog::ActivityLog& log);
+    // `cancel` is set by the window while a run lets events through; null: a run cannot
+    // be cancelled.
+    RestoreSession(platform::Ui& ui, activitylog::ActivityLog& log, platform::CancelRequest* cancel = nullptr);
 
     // The members of the archive `fileName` in `folder`, in archive order. An empty
     // name lists nothing. Throws the reader's error when the archive cannot be read.
@@ -41,6 +49,7 @@ public:
 private:
     platform::Ui& ui_;
     activitylog::ActivityLog& log_;
+    platform::CancelRequest* cancel_;
     zip::TZipReader reader_;
 };
 

@@ -220,7 +220,7 @@ private:
                 r_.lastSkipDetail_ = "AES or strong encryption is not supported";
             } else {
                 r_.lastSkipDetail_ = std::string(msg::kUnknownMethod) + " (" + methodName(h.compressionMethod) + ")";
-                if (r_.Ui) r_.Ui->messageBox(platform::MessageKind::Error, msg::kUnknownMethod);
+                if (r_.Ui) r_.Ui->messageBox(platform::MessageKind::Error, msg::kUnknownMethod, msg::kZipErrorCaption);
             }
             return skip(skipUnsupported, stored, index, h);
         }
@@ -386,7 +386,8 @@ private:
                 if (r_.OnPromptForOverwrite) {
                     r_.OnPromptForOverwrite(r_, overwrite, index, target);
                 } else if (r_.Ui) {
-                    overwrite = r_.Ui->confirm("Replace existing file " + h.fileName() + "?");
+                    overwrite = r_.Ui->confirm("Replace existing file " + h.fileName() + "?",
+                                                platform::MessageKind::Confirmation, msg::kFileExistsCaption);
                 }
                 break;
             case Never: break;

@@ -19,6 +19,8 @@ inline constexpr const char* kBiggerThanUncompressed = "File is larger than unco
 inline constexpr const char* kCantWriteUcf = "Cant write uncompressed file";
 inline constexpr const char* kUnknownMethod = "Unknown Compression Method";
 inline constexpr const char* kZipErrorCaption = "Zip Error";
+// The title of the question whether an existing file is replaced.
+inline constexpr const char* kFileExistsCaption = "File Exists Alert";
 inline constexpr const char* kCanceledZipName = "User canceled setting zip file name.";
 inline constexpr const char* kCanceledDestDir = "User canceled Set Desination Directory";
 inline constexpr const char* kCanceledNewDisk = "User canceled loading new disk.";

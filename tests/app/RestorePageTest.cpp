@@ -1,12 +1,15 @@
 // The page "Restore" driven as its user drives it: the save folder listed on entering,
 // the sort menu, the menu's file items with and without archives, a Shift+click range deleted, restores with a
 // wrong and a right password, the overwrite question both ways, Escape on the
-// confirmation, and the list rebuilt after a backup ends on this page.
+// confirmation, "Cancel" during a restore, and the list rebuilt after a backup ends on
+// this page.
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
@@ -173,6 +176,35 @@ TEST_F(RestorePageTest, EscapeOnTheConfirmationRestoresNothing) {
     EXPECT_EQ(escaping.questions.size(), 1u);
     EXPECT_TRUE(std::filesystem::is_empty(out));
     EXPECT_EQ(logTotal(), 0);
+}
+
+TEST_F(RestorePageTest, CancelStopsTheRestoreAndLeavesEveryTargetWholeOrAsItWas) {
+    std::string data(300000, '\0');
+    std::mt19937 random(11);
+    for (char& c : data) c = static_cast<char>(random());
+    for (const std::string name : {"0", "1", "2", "3", "4", "5"}) {
+        dir.write("big/" + name, data);
+        dir.write("out/" + name, "mine");
+    }
+    ASSERT_EQ(test::runCommand("zip -qrj " + test::shellQuote((archives / "big.zip").string()) + " " +
+                               test::shellQuote((dir / "big").string())).exitCode, 0);
+    auto w = open();
+    w->restorePage->DirectoryRestore->setText(QString::fromStdString(out.string()));
+    w->restorePage->RadioAlways->setChecked(true);
+    QObject::connect(w->ProgressBar1, &QProgressBar::valueChanged, w->ButtonCancelRun, &QPushButton::click);
+    const restore::RestoreResult result = w->restorePage->SpRestoreClick();
+    ASSERT_EQ(result.outcome, restore::RestoreOutcome::Cancelled) << result.error;
+    int whole = 0, entries = 0;  // six targets, each whole or as it was, and no temporary file
+    for (const auto& e : std::filesystem::directory_iterator(out)) {
+        const std::string now = test::readFile(e.path());
+        EXPECT_TRUE(now == data || now == "mine") << e.path();
+        whole += now == data;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 6);
+    EXPECT_EQ(whole, result.restored);
+    EXPECT_EQ(w->activityLog().cell(1, 1) + w->activityLog().cell(1, 2), "RestoreInterrupt");
+    EXPECT_TRUE(w->isIdle());
 }
 
 TEST_F(RestorePageTest, AnEmptyFolderShowsOnlyTheSortMenuUntilABackupEndsOnThisPage) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 
 #include "log/ActivityLog.h"
 #include "platform/DateFormat.h"
@@ -79,7 +80,8 @@ protected:
     platform::ManualClock clock{platform::encodeDate(2024, 3, 20) + platform::encodeTime(9, 0, 0)};
     activitylog::ActivityLog log{dir / "log.txt", 50, clock};
     zb::test::FakeUi ui;
-    RestoreSession session{ui, log};
+    platform::CancelRequest cancel;
+    RestoreSession session{ui, log, &cancel};
 };
 
 TEST_F(RestoreRunTest, AsksThenRestoresEverythingReportsAndLogs) {
@@ -169,6 +171,7 @@ TEST_F(RestoreRunTest, PromptAsksForEachExistingFile) {
     EXPECT_EQ(result.kept, 1);
     EXPECT_EQ(result.restored, 1);
     // The first file asked about was replaced, the second kept.
+    for (const auto& q : ui.questions()) EXPECT_EQ(q.caption, "File Exists Alert");
     const bool aFirst = ui.questions()[0].text == "Replace existing file a.txt?";
     EXPECT_EQ(ui.questions()[aFirst ? 1 : 0].text, "Replace existing file b.txt?");
     EXPECT_EQ(readFile(dir / "out" / "a.txt"), aFirst ? "alpha\n" : "mine");
@@ -211,6 +214,30 @@ TEST_F(RestoreRunTest, AnEmptyOrBlankPasswordFieldKeepsTheEarlierPassword) {
     c.password = "   ";
     EXPECT_EQ(session.SpRestoreClick(c, "Docs").outcome, RestoreOutcome::Succeeded);
     EXPECT_EQ(session.reader().Password, "right");
+}
+
+TEST_F(RestoreRunTest, CancelKeepsWhatWasRestoredAndLeavesTheRestAsItWas) {
+    const std::string archive = pythonArchive(
+        "three.zip", {{"first.txt", "one"}, {"second.txt", std::string(200000, 's')}, {"third.txt", "three"}});
+    dir.write("out/second.txt", "mine");
+    auto c = choose(archive);
+    c.askFirst = false;
+    c.overwriteMode = zip::Always;
+    cancel.request();  // a request left from before the run does not stop it; a click after one member does
+    ui.onProcessEvents = [&] { if (fs::exists(dir / "out" / "first.txt")) cancel.request(); };
+    const auto result = session.SpRestoreClick(c, "Docs");
+    ASSERT_EQ(result.outcome, RestoreOutcome::Cancelled) << result.error;
+    EXPECT_EQ(result.restored, 1);
+    EXPECT_EQ(readFile(dir / "out" / "first.txt") + readFile(dir / "out" / "second.txt"), "onemine");
+    // Nothing else is there: no third file, no temporary one.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 2);
+    ASSERT_EQ(ui.timedMessages().size(), 1u);
+    EXPECT_EQ(ui.timedMessages()[0].kind, MessageKind::Warning);
+    EXPECT_EQ(ui.timedMessages()[0].text, "Restore of the file 'three.zip' cancelled!\rRestored:     '1 file'");
+    EXPECT_EQ(logTotal(), 1);
+    EXPECT_EQ(logKey(1, "Operate") + "/" + logKey(1, "Status"), "Restore/Interrupt");
+    EXPECT_EQ(logKey(1, "Information"), "'" + archive + "' restore cancelled by the user, 1 file restored");
+    EXPECT_FALSE(cancel.requested() || ui.isBusy);
 }
 
 TEST_F(RestoreRunTest, MemberFailingItsCrcIsNamedAndTheRunFails) {

@@ -222,14 +222,15 @@ TEST(Extractor, PromptAsksTheHandlerWhichMayAnswerEitherWay) {
 
 struct ScriptedUi : platform::Ui {
     bool answer = false;
+    // Each question and message as "caption: text".
     std::vector<std::string> questions, messages;
     std::optional<std::string> folder;
-    bool confirm(const std::string& text, platform::MessageKind, const std::string&) override {
-        questions.push_back(text);
+    bool confirm(const std::string& text, platform::MessageKind, const std::string& caption) override {
+        questions.push_back(caption + ": " + text);
         return answer;
     }
-    void messageBox(platform::MessageKind, const std::string& text, const std::string&) override {
-        messages.push_back(text);
+    void messageBox(platform::MessageKind, const std::string& text, const std::string& caption) override {
+        messages.push_back(caption + ": " + text);
     }
     void timedMessage(const std::string&, platform::MessageKind, int) override {}
     void progress(int) override {}
@@ -248,7 +249,7 @@ TEST(Extractor, PromptWithoutHandlerAsksTheUser) {
     x.reader.OverwriteMode = Prompt;
     x.reader.UnZip();
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(ui.questions[0], "Replace existing file top.txt?");
+    EXPECT_EQ(ui.questions[0], "File Exists Alert: Replace existing file top.txt?");
     EXPECT_EQ(f.top(), "mine");
 }
 
@@ -467,7 +468,7 @@ TEST(Extractor, UnsupportedMethodLeavesAnExistingFileAlone) {
     EXPECT_EQ(x.reader.UnZip(), 1);
     EXPECT_EQ(readFile(dir / "out/m.txt"), "keep me");
     EXPECT_NE(detail.find("LZMA"), std::string::npos);
-    EXPECT_EQ(ui.messages, std::vector<std::string>{"Unknown Compression Method"});
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Zip Error: Unknown Compression Method"});
     EXPECT_EQ(readFile(dir / "out/next.txt"), "next");
 }
 

@@ -56,6 +56,7 @@ struct ZipOptions {
     std::vector<std::string> specs;  // include lines: file, folder, folder/mask, |/> prefix
     bool recurse = false;            // -r
     bool noDirEntries = false;       // -D: no entries for the folders -r walks
+    bool storeLinks = false;         // -y: links stored as links, none followed
     bool storePaths = false;         // -p
     std::string root;                // --root: names relative to this folder
     int level = 6;                   // -0 .. -9, --level

@@ -4,7 +4,9 @@
 // is packed with everything below it. An existing archive is updated through a
 // temporary file and stays as it was when the run fails. Every file that was left out
 // is named on the error stream and makes the exit code non-zero; a file that changed
-// while it was packed is named too, but it is in the archive as read.
+// while it was packed is named too, but it is in the archive as read. What is no data
+// (a pipe, a device, a link that leads nowhere) is named and left out without making
+// the run fail; with -y a link of any kind is stored as the link it is.
 #include <unistd.h>
 
 #include <filesystem>
@@ -29,9 +31,11 @@ constexpr std::int64_t kEncryptionHeader = 12;
 
 bool hasPattern(const std::string& spec) { return spec.find_first_of("*?") != std::string::npos; }
 
-// A SPEC as the writer's include line: relative to the root folder when one is given,
-// and a folder named with -r as that folder's whole tree.
-std::string includeLine(std::string spec, bool recurse, const std::string& root) {
+// A SPEC as the writer's include lines: relative to the root folder when one is given,
+// and a folder named with -r as that folder's whole tree, led by the folder's own entry
+// when folders get entries. With -y a link stays the link it is, even to a folder.
+std::vector<std::string> includeLines(std::string spec, const ZipOptions& o, const std::string& root,
+                                      bool folderEntries) {
     std::string lead;
     if (!spec.empty() && (spec[0] == '|' || spec[0] == '>')) {
         lead = spec.substr(0, 1);
@@ -39,12 +43,13 @@ std::string includeLine(std::string spec, bool recurse, const std::string& root)
     }
     if (!root.empty() && !spec.empty() && spec[0] != '/') spec = root + spec;
     std::error_code ec;
-    if (!spec.empty() && !hasPattern(spec) && fs::is_directory(spec, ec)) {
-        spec = fs::path(spec).lexically_normal().string();
-        if (spec.back() != '/') spec += '/';
-        if (recurse) spec += '*';
-    }
-    return lead + spec;
+    if (spec.empty() || hasPattern(spec) || (o.storeLinks && fs::is_symlink(spec, ec)) || !fs::is_directory(spec, ec))
+        return {lead + spec};
+    spec = fs::path(spec).lexically_normal().string();
+    if (spec.back() != '/') spec += '/';
+    if (!o.recurse) return {lead + spec};
+    if (folderEntries && lead.empty()) return {spec, spec + '*'};
+    return {lead + spec + '*'};
 }
 
 // An -x pattern that names folders ("sub/*.log") starts where relative SPECs start, at
@@ -69,7 +74,7 @@ const char* pathSkipText(zip::TPathSkipReason reason) {
     switch (reason) {
         case zip::psFolderUnreadable: return "folder cannot be read";
         case zip::psSpecialFile: return "not a regular file, left out";
-        case zip::psFolderLink: return "link to a folder, not followed";
+        case zip::psFolderLink: return "link to a folder, not followed (-y stores it as a link)";
         case zip::psFolderMissing: return "no such folder";
     }
     return "left out";
@@ -154,7 +159,9 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
     w.SetRecurse(options.recurse);
     // The folders -r walks get entries of their own, so empty ones come back; only
     // where folders are stored at all, or same-named folders would clash.
-    w.SetAddDirEntriesOnRecurse(options.recurse && !options.noDirEntries && (options.storePaths || !root.empty()));
+    const bool folderEntries = options.recurse && !options.noDirEntries && (options.storePaths || !root.empty());
+    w.SetAddDirEntriesOnRecurse(folderEntries);
+    w.SetStoreLinks(options.storeLinks);
     w.SetPackLevel(options.level);
     if (password) w.Password = *password;
     w.SetExcludeList(patternsFor(options.exclude, root));
@@ -171,7 +178,9 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
             if (existed) w.ReadDirectory();
             w.SetArchiveComment(*options.comment);
         }
-        for (const std::string& spec : options.specs) w.FilesList.push_back(includeLine(spec, options.recurse, root));
+        for (const std::string& spec : options.specs)
+            for (std::string& line : includeLines(spec, options, root, folderEntries))
+                w.FilesList.push_back(std::move(line));
 
         w.OnNoSuchFile = [&](zip::TZipWriter&, const std::string& path) { warn("name not matched: " + path); };
         w.OnSkippingFile = [&](zip::TZipReader&, zip::TSkipReason reason, const std::string& path, int, bool&) {
@@ -185,6 +194,16 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
                     clearBar();
                     io.err << "  note: " << pathSkipText(reason) << ": " << path << '\n';
                 }
+                return;
+            }
+            if (reason == zip::psSpecialFile) {
+                // No data to lose: named, even when quiet, but the run has not failed.
+                clearBar();
+                std::error_code linkError;
+                io.err << "  warning: "
+                       << (fs::is_symlink(path, linkError) ? "link that leads nowhere, left out (-y stores it as a link)"
+                                                           : pathSkipText(reason))
+                       << ": " << path << '\n';
                 return;
             }
             warn(std::string(pathSkipText(reason)) + ": " + path);
@@ -249,6 +268,8 @@ void registerZipCommand(CLI::App& app, const GlobalOptions&, ExitCode& exitCode)
     cmd->add_flag("-r,--recurse", options->recurse, "Search subfolders; a folder is packed with all it holds");
     cmd->add_flag("-D,--no-dir-entries", options->noDirEntries, "With -r: no entries for the folders themselves");
     cmd->add_flag("-p,--store-paths", options->storePaths, "Keep the folders of each file in its stored name");
+    cmd->add_flag("-y,--symlinks", options->storeLinks,
+                  "Store links as links (their text), links to folders and dangling ones too; none followed");
     cmd->add_option("--root", options->root, "Store paths relative to this folder; relative SPECs start there");
     for (int level = 0; level <= 9; ++level) {
         auto* flag = cmd->add_flag_callback("-" + std::to_string(level), [options, level] { options->level = level; },

@@ -35,6 +35,7 @@ bool describe(int dirFd, const char* pathOrName, std::string name, FileEntry& e)
     bool reachable = true;
     if (S_ISLNK(own.stx_mode)) {
         e.isSymlink = true;
+        e.linkSize = own.stx_size;
         reachable = statxAt(dirFd, pathOrName, true, info);
         if (!reachable) info = own;
     }

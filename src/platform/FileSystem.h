@@ -31,6 +31,7 @@ struct FileEntry {
     std::string name;            // name only, no folder
     EntryKind kind = EntryKind::File;
     bool isSymlink = false;      // the entry itself is a link (to a file or a folder)
+    std::uint64_t linkSize = 0;  // for a link: the length of its own text
     std::uint64_t size = 0;
     std::uint32_t attributes = 0;  // FileAttribute bits
     FileTime creationTime;       // birth time where recorded (statx), else status change

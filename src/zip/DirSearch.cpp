@@ -18,8 +18,8 @@ std::string withSlash(std::string folder) {
 }  // namespace
 
 TDirSearch::TDirSearch(const std::string& startFolder, bool recurse, std::string mask,
-                       SkipHandler onSkip)
-    : mask_(std::move(mask)), recurse_(recurse), onSkip_(std::move(onSkip)) {
+                       SkipHandler onSkip, bool keepLinks)
+    : mask_(std::move(mask)), recurse_(recurse), onSkip_(std::move(onSkip)), keepLinks_(keepLinks) {
     openLevel(withSlash(startFolder));
 }
 
@@ -54,6 +54,11 @@ bool TDirSearch::next(TFoundPath& found) {
         }
         const platform::FileEntry& entry = level.entries[level.current++];
         const std::string path = level.folder + entry.name;
+        if (keepLinks_ && entry.isSymlink) {
+            if (!maskMatches(mask_, entry.name)) continue;
+            found = TFoundPath{path, false, true, entry.linkSize, entry.attributes, entry.dosTime};
+            return true;
+        }
         switch (entry.kind) {
             case platform::EntryKind::Directory:
                 if (!recurse_) break;

@@ -2,7 +2,9 @@
 // folder, or a whole tree depth first, and hands back each matching file with its size
 // and, when recursing, each folder it enters. It never opens anything: special files
 // (FIFOs, sockets, devices, links that lead nowhere) and links to folders are reported
-// and left out, so a walk can neither block nor loop, and it has no depth limit.
+// and left out, so a walk can neither block nor loop, and it has no depth limit. A walk
+// that keeps links hands back every link whose name the mask takes as a path of its
+// own, a link to a folder or to nothing included, and enters none.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +30,8 @@ struct TSearchData {
 struct TFoundPath {
     std::string path;  // folder + name; a folder ends in "/"
     bool isFolder = false;
-    bool isLink = false;  // a link to a file, packed as the file it names
-    std::uint64_t size = 0;
+    bool isLink = false;  // a link: to a file, or, when links are kept, to anything
+    std::uint64_t size = 0;  // of the file, or of a kept link's text
     std::uint32_t attributes = 0;
     std::uint32_t dosTime = 0;
 };
@@ -41,7 +43,7 @@ public:
     // `startFolder` with or without a trailing "/"; `mask` is matched against each file
     // name without regard to case ("*." selects files without extension).
     TDirSearch(const std::string& startFolder, bool recurse, std::string mask,
-               SkipHandler onSkip = {});
+               SkipHandler onSkip = {}, bool keepLinks = false);
 
     // The next path in depth-first order; false once the walk is over.
     bool next(TFoundPath& found);
@@ -56,6 +58,7 @@ private:
     std::string mask_;
     bool recurse_;
     SkipHandler onSkip_;
+    bool keepLinks_;
 };
 
 }  // namespace zb::zip

@@ -86,6 +86,12 @@ std::uint64_t TFileSpecExpansion::expand(std::vector<std::string>& filesList) co
             if (onNoSuchFile) onNoSuchFile(path);
             continue;
         }
+        if (storeLinks && entry->isSymlink) {
+            if (zipAction == zaFreshen && isMember && !isMember(path)) continue;
+            kept.push_back(path);
+            totalBytes += entry->linkSize;
+            continue;
+        }
         if (entry->kind == platform::EntryKind::Special) {
             if (onPathSkipped) onPathSkipped(psSpecialFile, path);
             continue;
@@ -120,7 +126,7 @@ std::uint64_t TFileSpecExpansion::expand(std::vector<std::string>& filesList) co
         if (folder.back() != '/') folder += '/';
         std::string canonicalStart = ArchiveIdentity::canonicalOf(folder);
         if (canonicalStart.back() != '/') canonicalStart += '/';
-        TDirSearch search(folder, walkRecurse, mask, onPathSkipped);
+        TDirSearch search(folder, walkRecurse, mask, onPathSkipped, storeLinks);
         TFoundPath found;
         while (search.next(found)) {
             if (onRecursingFile) onRecursingFile(found.path);
@@ -130,7 +136,7 @@ std::uint64_t TFileSpecExpansion::expand(std::vector<std::string>& filesList) co
             }
             if (matchesSpecList(excludeList, found.path)) continue;
             if (processMessages) processMessages();
-            if (archive.isWalked(canonicalStart, folder, found)) continue;
+            if (!(storeLinks && found.isLink) && archive.isWalked(canonicalStart, folder, found)) continue;
             if (skipIfArchiveBitNotSet && !(found.attributes & platform::faArchive)) continue;
             if (zipAction == zaFreshen && isMember && !isMember(found.path)) continue;
             kept.push_back(found.path);

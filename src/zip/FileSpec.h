@@ -32,6 +32,7 @@ struct TFileSpecExpansion {
     bool skipIfArchiveBitNotSet = false;
     TZipAction zipAction = zaUpdate;
     bool addDirEntriesOnRecurse = false;
+    bool storeLinks = false;  // links are kept as links: never followed, never the archive
 
     // With zaFreshen: whether a file's stored name is a member of the archive.
     std::function<bool(const std::string& path)> isMember;

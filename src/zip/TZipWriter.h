@@ -64,6 +64,11 @@ public:
     void SetNoCompressList(const std::vector<std::string>& value) { noCompressList_ = value; }
     bool AddDirEntriesOnRecurse() const { return addDirEntriesOnRecurse_; }
     void SetAddDirEntriesOnRecurse(bool value) { addDirEntriesOnRecurse_ = value; }
+    // Links stored as links (their text, with the link's own mode and time) rather than
+    // as the files they name; links to folders and links that lead nowhere too, none
+    // followed. Off by default: the backup run packs what links name.
+    bool StoreLinks() const { return storeLinks_; }
+    void SetStoreLinks(bool value) { storeLinks_ = value; }
 
     // A new name first writes a changed archive comment into the current archive.
     // (Hides the reader's setter, which knows nothing of writing.)
@@ -126,6 +131,7 @@ private:
     std::vector<std::string> excludeList_;
     std::vector<std::string> noCompressList_;
     bool addDirEntriesOnRecurse_ = false;
+    bool storeLinks_ = false;
 };
 
 }  // namespace zb::zip

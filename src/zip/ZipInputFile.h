@@ -3,7 +3,9 @@
 // it is read to its end, whatever size the system reported: files under /proc say 0
 // and still hold text. A member always describes the bytes actually read; whether the
 // file changed while it was read (its size or modification time moved) is asked
-// afterwards, so that the run can say so.
+// afterwards, so that the run can say so. When links are kept, a link is never
+// followed: its text (read with readlink) is what the member holds, and its own mode
+// and time describe it.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +14,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+
+struct stat;
 
 namespace zb::zip {
 
@@ -26,7 +30,9 @@ public:
     enum class OpenResult { Opened, Missing, NotRegular, Failed };
 
     // nullptr with `result` set when the file cannot be opened as a regular file.
-    static std::unique_ptr<TZipInputFile> open(const std::filesystem::path& path, OpenResult& result);
+    // With `keepLinks`, a link (to anything, or to nothing) is taken as itself.
+    static std::unique_ptr<TZipInputFile> open(const std::filesystem::path& path, OpenResult& result,
+                                               bool keepLinks = false);
     ~TZipInputFile();
     TZipInputFile(const TZipInputFile&) = delete;
     TZipInputFile& operator=(const TZipInputFile&) = delete;
@@ -46,9 +52,12 @@ public:
     // Back to the start, for a second pass.
     void rewind();
     std::uint64_t bytesRead() const { return read_; }
+    bool isLink() const { return isLink_; }
 
 private:
     TZipInputFile() = default;
+    static std::unique_ptr<TZipInputFile> openLink(const std::filesystem::path& path, OpenResult& result);
+    void describe(const struct stat& st);
     std::filesystem::path path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
@@ -58,6 +67,8 @@ private:
     std::uint32_t mode_ = 0;
     std::int64_t modTimeUtc_ = 0;
     std::int64_t modTimeNanos_ = 0;
+    bool isLink_ = false;
+    std::string linkText_;
 };
 
 }  // namespace zb::zip

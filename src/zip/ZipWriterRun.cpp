@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/ArchiveHost.h"
@@ -61,6 +62,16 @@ void setMemberName(TWriterMember& m, const std::string& name) {
     m.flags = std::uint16_t((m.flags & ~kFlagUtf8) | (encoded.utf8 ? kFlagUtf8 : 0));
 }
 
+// The DOS time of a file to be zipped: a link kept as a link has its own time.
+std::optional<std::uint32_t> sourceDosTime(const std::string& path, bool keepLinks) {
+    struct stat st {};
+    if (keepLinks && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return platform::fileTimeToDos(platform::FileTime{st.st_mtim.tv_sec, std::int32_t(st.st_mtim.tv_nsec)});
+    const auto file = platform::statEntry(path);
+    if (!file) return std::nullopt;
+    return file->dosTime;
+}
+
 }  // namespace
 
 TZipWriter::Run::Run(TZipWriter& writer) : w(writer) {
@@ -97,6 +108,7 @@ void TZipWriter::Run::expand() {
     spec.skipIfArchiveBitNotSet = w.skipIfArchiveBitNotSet_;
     spec.zipAction = w.zipAction_;
     spec.addDirEntriesOnRecurse = w.addDirEntriesOnRecurse_;
+    spec.storeLinks = w.storeLinks_;
     std::unordered_set<std::string> memberNames;
     if (w.zipAction_ == zaFreshen) {
         // Freshening adds nothing new: only files that are members already count.
@@ -203,7 +215,7 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
     } else {
         for (;;) {
             TZipInputFile::OpenResult result;
-            in = TZipInputFile::open(path, result);
+            in = TZipInputFile::open(path, result, w.storeLinks_);
             if (in) break;
             if (result == TZipInputFile::OpenResult::Missing) {
                 // Vanished since the list was made: say so rather than drop it silently.
@@ -359,8 +371,8 @@ void TZipWriter::Run::updatePass() {
             taken[entry] = true;
             bool replace = w.zipAction_ == zaReplace;
             if (!replace) {
-                const auto file = platform::statEntry(files[entry]);
-                replace = file && normalizeDosDateTime(member.dosTime) < normalizeDosDateTime(file->dosTime);
+                const auto fileTime = sourceDosTime(files[entry], w.storeLinks_);
+                replace = fileTime && normalizeDosDateTime(member.dosTime) < normalizeDosDateTime(*fileTime);
             }
             if (replace) {
                 if (w.OnUpdate) w.OnUpdate(w, upReplacing, int(index));

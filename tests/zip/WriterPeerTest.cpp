@@ -288,6 +288,63 @@ TEST_F(WriterPeerTest, LinuxFilesKeepNamesModesAndTimesInEveryPeer) {
               "Ünïcödé/naïve café.txt 0o100644\n");
 }
 
+// Links kept as links (a link to a file, to a folder, to nothing, and one that climbs
+// a folder) come back from every peer and from our own reader as links with the same
+// text; what they name is never packed in their place, a folder behind a link never
+// walked.
+TEST_F(WriterPeerTest, LinksKeptAsLinksComeBackAsLinksFromEveryPeer) {
+    const fs::path root = dir / "links";
+    dir.write("links/f.txt", "file");
+    dir.write("links/sub/inner.txt", "inner");
+    const std::vector<std::pair<std::string, std::string>> links{
+        {"lf", "f.txt"}, {"ld", "sub"}, {"dang", "nowhere"}, {"sub/up", "../f.txt"}};
+    for (const auto& [name, text] : links) fs::create_symlink(text, root / name);
+    TZipWriter w;
+    const fs::path zip = dir / "links.zip";
+    w.SetZipName(zip.string());
+    w.SetStoreLinks(true);
+    w.SetRelativePaths(true);
+    w.SetRootDir(root.string());
+    w.FilesList = {root.string() + "/*"};
+    EXPECT_EQ(w.Zip(), 6);
+    for (const auto& m : zb::test::listArchive(zip).members) {
+        const bool isLink = std::any_of(links.begin(), links.end(), [&](const auto& l) { return l.first == m.name; });
+        EXPECT_EQ(m.externalAttributes >> 16, isLink ? 0120777u : 0100644u) << m.name;
+    }
+
+    const std::vector<std::pair<std::string, std::string>> extractors{
+        {"unzip", "unzip -q " + shellQuote(zip) + " -d "},
+        // 7-Zip makes a link whose text climbs ("../") only when told, from any archive.
+        {"7z", "7z x -snld -bd -y " + shellQuote(zip) + " -o"},
+        {"bsdtar", "bsdtar -x -f " + shellQuote(zip) + " -C "},
+        {"ours", ""},
+    };
+    for (const auto& [tool, command] : extractors) {
+        SCOPED_TRACE(tool);
+        const fs::path out = dir / ("links-" + tool);
+        fs::create_directories(out);
+        if (command.empty()) {
+            TZipReader r;
+            r.SetZipName(zip.string());
+            r.SetDestDir(out.string());
+            r.DoAll = true;
+            r.RecreateDirs = true;
+            EXPECT_EQ(r.UnZip(), 6);
+        } else {
+            const auto run = runCommand(command + shellQuote(out));
+            EXPECT_EQ(run.status, 0) << run.output;
+        }
+        for (const auto& [name, text] : links) {
+            SCOPED_TRACE(name);
+            std::error_code ec;
+            EXPECT_TRUE(fs::is_symlink(out / name, ec));
+            EXPECT_EQ(fs::read_symlink(out / name, ec).string(), text);
+        }
+        EXPECT_EQ(readFile(out / "f.txt"), "file");
+        EXPECT_EQ(readFile(out / "sub/inner.txt"), "inner");
+    }
+}
+
 TEST_F(WriterPeerTest, NamesThatAreNoUtf8AreKeptAsTheirBytes) {
     // A name that is no UTF-8 is stored as its bytes without the UTF-8 flag; it reads
     // back as those bytes, never as the code page 437 letters they would spell there.

@@ -180,6 +180,11 @@ TEST(ZipHeaderInfo, MsDosNamesAreCodePage437OtherHostsAsStored) {
     TMemoryStream ntfs(centralRecord(0x0B14, 0, "\x8E\\y"));
     ASSERT_TRUE(r.readCentral(ntfs));
     EXPECT_EQ(r.storedName(), "\x8E/y");
+    // On a Unix host a backslash is a character of the name, and the bytes stay as stored.
+    TMemoryStream unixHost(centralRecord(0x0314, 0, "back\\sl\xFFsh.txt"));
+    ASSERT_TRUE(r.readCentral(unixHost));
+    EXPECT_EQ(r.storedName(), "back\\sl\xFFsh.txt");
+    EXPECT_EQ(r.directory(), "");
 
     TMemoryStream utf8(centralRecord(0x0014, kFlagUtf8, "Ä.txt"));
     ASSERT_TRUE(r.readCentral(utf8));

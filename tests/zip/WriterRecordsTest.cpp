@@ -82,6 +82,10 @@ TEST(WriterRecordsTest, Zip64CentralFieldsOnlyForWhatDoesNotFit) {
     m.localOffset = 0x1'0000'0000ull;  // only the offset is too big
     std::string b = centralHeaderBytes(m);
     EXPECT_EQ(getLe16(b.data() + 6), 45);
+    TWriterMember own = m;  // ours say Unix host and the format they need: here 45
+    own.versionMadeBy = ownVersionMadeBy();
+    own.madeByFollowsNeeded = true;
+    EXPECT_EQ(getLe16(centralHeaderBytes(own).data() + 4), 0x032D);
     EXPECT_EQ(getLe32(b.data() + 20), 1000u);
     EXPECT_EQ(getLe32(b.data() + 42), kZip64Marker32);
     ASSERT_EQ(getLe16(b.data() + 30), 12);

@@ -43,17 +43,30 @@ std::string badCrcText(const zip::TZipReader& reader, std::uint32_t calc, std::u
     return buf;
 }
 
+std::vector<std::string> memberPatterns(const std::vector<std::string>& patterns) {
+    std::vector<std::string> out = patterns;
+    for (std::string& p : out)
+        for (char& c : p)
+            if (c == '\\') c = '/';
+    return out;
+}
+
+bool matchesAny(const std::vector<std::string>& patterns, const std::string& storedName) {
+    if (patterns.empty()) return true;
+    for (const std::string& p : patterns)
+        if (zip::wildcardMatch(p, storedName)) return true;
+    return false;
+}
+
 std::vector<std::string> unmatchedPatterns(zip::TZipReader& reader, const std::vector<std::string>& patterns) {
     std::vector<std::string> unmatched;
     if (patterns.empty()) return unmatched;
     reader.ReadDirectory();
-    for (const std::string& pattern : patterns) {
-        std::string p = pattern;
-        for (char& c : p)
-            if (c == '\\') c = '/';
+    const std::vector<std::string> normal = memberPatterns(patterns);
+    for (std::size_t k = 0; k < patterns.size(); ++k) {
         bool found = false;
-        for (int i = 0; i < reader.MemberCount() && !found; ++i) found = zip::wildcardMatch(p, reader.Member(i).storedName());
-        if (!found) unmatched.push_back(pattern);
+        for (int i = 0; i < reader.MemberCount() && !found; ++i) found = matchesAny({normal[k]}, reader.Member(i).storedName());
+        if (!found) unmatched.push_back(patterns[k]);
     }
     return unmatched;
 }
@@ -61,6 +74,13 @@ std::vector<std::string> unmatchedPatterns(zip::TZipReader& reader, const std::v
 bool reportUnmatched(ArchiveIo& io, const std::vector<std::string>& unmatched) {
     for (const std::string& p : unmatched) io.err << "Error: no member matches \"" << printableName(p) << "\"\n";
     return !unmatched.empty();
+}
+
+bool reportRepairs(ArchiveIo& io, const zip::TZipReader& reader, const std::string& archive) {
+    const std::vector<std::string>& warnings = reader.DirectoryWarnings();
+    for (const std::string& w : warnings) io.err << "warning: " << printableName(w) << '\n';
+    if (!warnings.empty()) io.err << "The directory of " << printableName(archive) << " needed repair.\n";
+    return !warnings.empty();
 }
 
 void setUpReader(zip::TZipReader& reader, const std::string& archive, bool rebuild) {

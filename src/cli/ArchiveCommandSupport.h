@@ -26,12 +26,21 @@ std::string countsText(int files, int folders);
 // broke off (the reader's detail), else the two CRC values.
 std::string badCrcText(const zip::TZipReader& reader, std::uint32_t calc, std::uint32_t stored);
 
+// Patterns as members are named ("/" between folders), and whether a stored name
+// matches one of them; an empty list matches every member.
+std::vector<std::string> memberPatterns(const std::vector<std::string>& patterns);
+bool matchesAny(const std::vector<std::string>& patterns, const std::string& storedName);
+
 // The member patterns that match no member of the reader's archive (whose directory
 // this reads), so that a mistyped name is an error and not "0 members".
 std::vector<std::string> unmatchedPatterns(zip::TZipReader& reader, const std::vector<std::string>& patterns);
 
 // Reports each unmatched pattern on the error stream; true when there was one.
 bool reportUnmatched(ArchiveIo& io, const std::vector<std::string>& unmatched);
+
+// Prints what the reader had to repair or found to disagree in the archive's directory
+// ("warning: ..."), then that the archive needed repair; true when there was anything.
+bool reportRepairs(ArchiveIo& io, const zip::TZipReader& reader, const std::string& archive);
 
 // Opens the archive for a command: its name, the mode for an archive without an end
 // record (not an archive, or rebuilt from the local headers).

@@ -27,7 +27,8 @@ struct ArchiveIo {
 
 struct ListOptions {
     std::string archive;
-    bool rebuild = false;  // list a damaged archive from its local headers
+    std::vector<std::string> members = {};  // patterns; all members when empty
+    bool rebuild = false;                   // list a damaged archive from its local headers
 };
 
 struct TestOptions {

@@ -1,5 +1,7 @@
-// "list ARCHIVE": one line per member with its size, packed size, method, date, CRC-32
-// and whether it is encrypted, then the totals.
+// "list ARCHIVE [MEMBERS...]": one line per member (or per member matching the
+// patterns) with its size, packed size, method, date, CRC-32 and whether it is
+// encrypted, then the totals. A pattern that matches nothing, or a directory that
+// needed repair, makes the exit code non-zero.
 #include <cstdio>
 #include <iostream>
 
@@ -33,8 +35,10 @@ int runListCommand(const ListOptions& options, ArchiveIo& io) {
                << '\n';
         std::uint64_t length = 0, packed = 0;
         int files = 0, folders = 0;
+        const std::vector<std::string> patterns = memberPatterns(options.members);
         for (int i = 0; i < reader.MemberCount(); ++i) {
             const zip::TZipHeaderInfo& h = reader.Member(i);
+            if (!matchesAny(patterns, h.storedName())) continue;
             char crc[16];
             std::snprintf(crc, sizeof crc, "%08x", h.crc32);
             io.out << row(std::to_string(h.uncompressedSize), std::to_string(h.compressedSize),
@@ -51,7 +55,9 @@ int runListCommand(const ListOptions& options, ArchiveIo& io) {
                << '\n';
         const std::string comment = reader.ArchiveComment();
         if (!comment.empty()) io.out << "Comment: " << printableComment(comment) << '\n';
-        return kExitOk;
+        const bool unmatched = reportUnmatched(io, unmatchedPatterns(reader, options.members));
+        const bool repaired = reportRepairs(io, reader, options.archive);
+        return unmatched || repaired ? kExitFailed : kExitOk;
     } catch (const std::exception& e) {
         io.err << "Error: " << options.archive << ": " << e.what() << '\n';
         return kExitFailed;
@@ -62,6 +68,7 @@ void registerListCommand(CLI::App& app, const GlobalOptions&, ExitCode& exitCode
     auto options = std::make_shared<ListOptions>();
     auto* cmd = app.add_subcommand("list", "List the members of an archive");
     cmd->add_option("archive", options->archive, "The ZIP archive")->required();
+    cmd->add_option("members", options->members, "Only the members matching these patterns");
     cmd->add_flag("--rebuild", options->rebuild, "Read a damaged archive from its local headers");
     cmd->callback([options, &exitCode] {
         ArchiveIo io{std::cin, std::cout, std::cerr};

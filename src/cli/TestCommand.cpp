@@ -53,10 +53,15 @@ int runTestCommand(const TestOptions& options, ArchiveIo& io) {
         int sound = reader.UnZipToBuffer();
         // Folder entries hold no data to test; they are counted as list counts them.
         int folders = 0;
-        if (options.members.empty())
-            for (int i = 0; i < reader.MemberCount(); ++i) folders += reader.Member(i).fileName().empty() ? 1 : 0;
+        const std::vector<std::string> patterns = memberPatterns(options.members);
+        for (int i = 0; i < reader.MemberCount(); ++i) {
+            const zip::TZipHeaderInfo& h = reader.Member(i);
+            folders += h.fileName().empty() && matchesAny(patterns, h.storedName()) ? 1 : 0;
+        }
         clearBar();
-        if (failures == 0 && unmatched) return kExitFailed;
+        // A directory that needed repair is not a sound archive, whatever decoded.
+        const bool repaired = reportRepairs(io, reader, options.archive);
+        if (failures == 0 && (unmatched || repaired)) return kExitFailed;
         if (failures == 0) {
             io.out << "No errors detected in compressed data of " << options.archive << " ("
                    << countsText(sound, folders) << ").\n";

@@ -111,11 +111,13 @@ int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io) {
         CancelOnInterrupt interrupt(reader);
         int extracted = reader.UnZip();
         clearBar();
-        if (failures == 0 && !unmatched) {
-            if (!options.quiet) io.out << countsText(files, extracted - files) << " extracted.\n";
-            return kExitOk;
+        const bool repaired = reportRepairs(io, reader, options.archive);
+        if (failures == 0) {
+            // With -j no folder is made, whatever the archive's folder entries.
+            if (!options.quiet && !unmatched)
+                io.out << countsText(files, options.junkPaths ? 0 : extracted - files) << " extracted.\n";
+            return unmatched || repaired ? kExitFailed : kExitOk;
         }
-        if (failures == 0) return kExitFailed;
         io.err << failures << (failures == 1 ? " member" : " members") << " not extracted from " << options.archive
                << ".\n";
         return kExitFailed;

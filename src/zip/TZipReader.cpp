@@ -209,6 +209,7 @@ void TZipReader::ClearArchive() {
     members_.reset();
     endCentral_.clear();
     loaded_ = false;
+    warnings_.clear();
     stamp_.reset();
     directoryChanged_ = false;
     archiveCommentLoaded_ = false;
@@ -216,6 +217,12 @@ void TZipReader::ClearArchive() {
     split_.reset();
     splitSet_ = false;
     openPartNumber_ = -1;
+}
+
+void TZipReader::warn(const std::string& text) {
+    for (const std::string& w : warnings_)
+        if (w == text) return;
+    warnings_.push_back(text);
 }
 
 void TZipReader::processMessagesAndCancel() {

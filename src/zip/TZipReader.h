@@ -132,6 +132,10 @@ public:
     // Whether a member or the archive comment was changed since the directory was read.
     bool DirectoryChanged() const { return directoryChanged_; }
     const TEndCentral& EndCentral() const { return endCentral_; }
+    // What had to be repaired, or was found to disagree, while the directory was read
+    // or the members were decoded: a rebuilt directory, central records dropped, local
+    // headers that disagree with their central record. Empty for a sound archive.
+    const std::vector<std::string>& DirectoryWarnings() const { return warnings_; }
     // The detail behind the last skip report, or behind a failed CRC check whose data
     // was corrupt ("corrupt Deflated data"); empty when there is none.
     const std::string& LastSkipDetail() const { return lastSkipDetail_; }
@@ -189,6 +193,9 @@ protected:
     std::uint32_t runningCrc_ = 0xFFFFFFFF;
     bool busy_ = false;
     std::string lastSkipDetail_;
+    std::vector<std::string> warnings_;
+    // Adds a warning once.
+    void warn(const std::string& text);
 
 private:
     friend class ZipExtractRun;

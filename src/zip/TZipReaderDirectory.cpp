@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/Paths.h"
 #include "zip/SplitSetStream.h"
@@ -100,6 +101,7 @@ void TZipReader::readDirectoryOnce() {
     auto stamp = stampOf();
     if (loaded_ && stamp_ && stamp == stamp_) return;
     stamp_ = stamp;
+    warnings_.clear();
     sorted_.reset();
     members_ = std::make_unique<TSortedZip>(ByNone, TDuplicates::Reject, true);
     loaded_ = false;
@@ -126,6 +128,7 @@ void TZipReader::readDirectoryOnce() {
             ClearArchive();
             throw EBadZipFile();
         }
+        warn("the end of the central directory is missing; the directory was rebuilt from the local headers");
         readCentralRecords(std::uint64_t(rebuildEnd), ~0ull, true, 0);
     } else if (endCentral_.thisDisk != 0 || endCentral_.centralStartDisk != 0) {
         readSplitDirectory();
@@ -152,6 +155,9 @@ void TZipReader::readDirectoryOnce() {
                 // Only the directory's own offset was wrong (damage, not a stub in
                 // front): the members stand where their records say.
                 for (TZipHeaderInfo* h : *members_) h->relativeOffset -= shift;
+                warn("the end record gives a wrong offset for the central directory (" +
+                     std::to_string(endCentral_.centralOffset) + " instead of " +
+                     std::to_string(endCentral_.centralOffset + shift) + ")");
             }
         }
         if (!ok) {
@@ -160,6 +166,7 @@ void TZipReader::readDirectoryOnce() {
                 ClearArchive();
                 throw EBadZipFile();
             }
+            warn("the central directory could not be read as it stands and was rebuilt from the local headers");
             readCentralRecords(std::uint64_t(rebuildEnd), ~0ull, true, 0);
         }
     }
@@ -183,6 +190,7 @@ bool TZipReader::readCentralRecords(std::uint64_t start, std::uint64_t count, bo
     }
     TZipHeaderInfo* previous = nullptr;
     std::uint16_t previousExtra = 0;
+    std::unordered_set<const TZipHeaderInfo*> matched;
 
     // Reads one record; false when none can be read here.
     auto readOne = [&](TZipHeaderInfo& h) {
@@ -209,6 +217,15 @@ bool TZipReader::readCentralRecords(std::uint64_t start, std::uint64_t count, bo
             if (!found) {
                 auto jt = byOffset.find(h->relativeOffset);
                 if (jt != byOffset.end()) found = jt->second;
+            }
+            if (!found) {
+                warn("central record of \"" + h->storedName() + "\" matches no local header and was dropped");
+            } else if (!matched.insert(found).second) {
+                // Several records for one member (by name or by local header): the
+                // first keeps it.
+                warn("central record of \"" + h->storedName() +
+                     "\" repeats a member another record already names, and was dropped");
+                found = nullptr;
             }
             if (found) {
                 std::uint64_t localAt = found->relativeOffset;
@@ -248,8 +265,12 @@ bool TZipReader::readCentralRecords(std::uint64_t start, std::uint64_t count, bo
             if (!h->readCentral(*archive_)) break;
             if (!take(h)) break;
         }
-        if (std::uint64_t(members_->count()) != before)
-            endCentral_.totalEntries = endCentral_.entriesThisDisk = std::uint64_t(members_->count());
+        const std::uint64_t found = std::uint64_t(members_->count());
+        // A 16-bit count that wrapped is what those tools write, not damage.
+        if (found != count && (endCentral_.zip64 || (found & 0xFFFF) != (count & 0xFFFF)))
+            warn("the end record states " + std::to_string(count) + " members; the directory holds " +
+                 std::to_string(found));
+        if (found != before) endCentral_.totalEntries = endCentral_.entriesThisDisk = found;
     }
     return true;
 }

@@ -4,6 +4,7 @@
 // serves extraction into the caller's memory, where nothing is written to disk.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -27,6 +28,7 @@
 #include "zip/WildcardMatch.h"
 #include "zip/ZipBytes.h"
 #include "zip/ZipErrors.h"
+#include "zip/ZipNames.h"
 #include "zip/ZipRecords.h"
 
 namespace zb::zip {
@@ -128,6 +130,36 @@ private:
         return archive.read(sig, sizeof sig) == sizeof sig && getU32(sig) == kLocalHeaderSignature;
     }
 
+    // A local header that tells another story than its central record (name, CRC or
+    // sizes) is a sign of damage or of a crafted archive: the central record is used,
+    // and the disagreement is reported. The stream stands right after the fixed part.
+    void compareLocalHeader(const std::uint8_t* local, const TZipHeaderInfo& h) {
+        std::vector<std::string> fields;
+        const std::uint16_t flags = getU16(local + 6);
+        std::string raw(getU16(local + 26), '\0');
+        raw.resize(r_.memberStream().read(raw.data(), raw.size()));
+        // Names beyond ASCII may differ by code page or by a Unicode path field alone.
+        auto ascii = [](const std::string& s) {
+            return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        };
+        const std::string stored = h.storedName();
+        if (ascii(raw) && ascii(stored) && decodeCentralName(raw, flags, h.versionMadeBy) != stored)
+            fields.push_back("name");
+        // With a data descriptor the local fields may be zero; ZIP64 keeps them elsewhere.
+        if (!(flags & kFlagDataDescriptor)) {
+            if (getU32(local + 14) != h.crc32) fields.push_back("CRC");
+            const std::uint32_t packed = getU32(local + 18), size = getU32(local + 22);
+            if ((packed != kZip64Marker32 && packed != h.compressedSize) ||
+                (size != kZip64Marker32 && size != h.uncompressedSize))
+                fields.push_back("sizes");
+        }
+        if (fields.empty()) return;
+        std::string list;
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            list += (i == 0 ? "" : i + 1 == fields.size() ? " and " : ", ") + fields[i];
+        r_.warn("local header of \"" + stored + "\" disagrees with its central record on " + list);
+    }
+
     // Reports a member that is left out; true when the handler asks to try again.
     bool skip(TSkipReason reason, const std::string& fname, int index, const TZipHeaderInfo& h) {
         if (!h.fileName().empty()) r_.totalBytes_ -= std::int64_t(h.uncompressedSize);
@@ -177,6 +209,7 @@ private:
                 return skip(skipBadHeader, stored, index, h);
             }
             h.localExtraFieldLength = getU16(local + 28);
+            compareLocalHeader(local, h);
             dataStart = h.relativeOffset + kLocalHeaderSize + getU16(local + 26) + getU16(local + 28);
         }
 

@@ -1,8 +1,8 @@
 // What the archive commands say about damaged or odd input, as a user sees it: a
-// missing part of a split set (also one a single file only claims, whose disk number
-// once made the reader set aside gigabytes), a pattern that matches nothing, names
-// with control characters, corrupt data named with its method, and an archive of
-// folders alone, counted the same way by list, test and unzip.
+// directory that needed repair, a missing part of a split set (also one a single file
+// only claims, whose disk number once made the reader set aside gigabytes), a pattern
+// that matches nothing, names with control characters, corrupt data named with its
+// method, and files and folders counted apart, the same way by list, test and unzip.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -59,6 +59,16 @@ TEST(HonestOutput, DamagedAndOddArchivesAreReportedForWhatTheyAre) {
         return p.string();
     };
     const std::vector<AttackMember> folders = {{"a/", "", 040755}, {"a/b/", "", 040755}};
+    const std::vector<AttackMember> mixed = {{"a/", "", 040755}, {"a/x.txt", "x"}, {"b.txt", "b"}};
+    auto threeRecords = [](const TempDir& dir) {
+        return dir.write("three.zip", withDirectoryRepeated(storedZip({{"one.txt", "data"}}), 3)).string();
+    };
+    // A local header whose CRC is not the central record's (the data matches the latter).
+    auto localDisagrees = [](const TempDir& dir) {
+        std::string z = storedZip({{"one.txt", "data"}});
+        z[14] = char(z[14] ^ 0x55);
+        return dir.write("local.zip", z).string();
+    };
     const std::vector<Case> cases = {
         {"claimed split set", highDisk, "", "test", 1, {"of the split archive is missing"}, {"User canceled"}},
         {"claimed split set, unzip", highDisk, "-d out", "unzip", 1, {"of the split archive is missing"}, {"User canceled"}},
@@ -69,9 +79,24 @@ TEST(HonestOutput, DamagedAndOddArchivesAreReportedForWhatTheyAre) {
         {"control characters", stored({{"evil\x1b[2J\rOK.txt", "x"}}), "", "list", 0, {"evil\\x1b[2J\\rOK.txt"},
          {"\x1b", "\r"}},
         {"corrupt data", corruptDeflated, "", "test", 1, {"corrupt Deflated data"}, {"bad CRC"}},
+        {"pattern matching nothing, list", stored({{"here.txt", "x"}}), "there.txt", "list", 1,
+         {"no member matches \"there.txt\""}, {}},
+        {"several records at one local header", threeRecords, "", "test", 1,
+         {"rebuilt from the local headers", "record of \"one.txt\" repeats a member", "three.zip needed repair"},
+         {"No errors detected"}},
+        {"several records at one local header, list", threeRecords, "", "list", 1,
+         {"1 file\n", "record of \"one.txt\" repeats a member", "needed repair"}, {}},
+        {"several records at one local header, unzip", threeRecords, "-d out", "unzip", 1,
+         {"1 file extracted.", "record of \"one.txt\" repeats a member", "needed repair"}, {}},
+        {"local header disagreeing", localDisagrees, "", "test", 1,
+         {"local header of \"one.txt\" disagrees with its central record on CRC"}, {"No errors detected"}},
         {"folders alone, list", stored(folders), "", "list", 0, {"0 files, 2 folders"}, {}},
         {"folders alone, test", stored(folders), "", "test", 0, {"(0 files, 2 folders)"}, {}},
         {"folders alone, unzip", stored(folders), "-d out", "unzip", 0, {"0 files, 2 folders extracted."}, {}},
+        {"pattern, list", stored(mixed), "'a/*'", "list", 0, {"1 file, 1 folder\n"}, {"b.txt"}},
+        {"pattern, test", stored(mixed), "'a/*'", "test", 0, {"(1 file, 1 folder)"}, {"b.txt"}},
+        {"pattern, unzip", stored(mixed), "'a/*' -d out", "unzip", 0, {"1 file, 1 folder extracted."}, {"b.txt"}},
+        {"no folders made, unzip -j", stored(mixed), "-j -d out", "unzip", 0, {"2 files extracted."}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

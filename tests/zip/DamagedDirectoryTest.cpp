@@ -3,6 +3,7 @@
 // records and locators that point nowhere. Where the members are still there to be
 // found, the reader finds them; where they are not, it says so.
 #include "DamagedArchiveBuilder.h"
+#include "support/AttackCorpus.h"
 
 namespace zb::test {
 namespace {
@@ -210,6 +211,67 @@ TEST(DamagedDirectoryTest, Zip64ExtraFieldWithHugeOffsetSkipsThatMemberOnly) {
         EXPECT_GE(o.events, 1) << what;
         EXPECT_TRUE(o.recovered.count(a.members[0].content)) << what;
         EXPECT_TRUE(o.recovered.count(a.members[3].content)) << what;
+    }
+}
+
+// What the reader had to repair, or found to disagree, is told as a warning that names
+// it; a sound archive gives none. Read and tested in memory, as "test" does.
+TEST(DamagedDirectoryTest, RepairsAreReportedAsWarnings) {
+    const BuiltArchive a = ArchiveBuilder(defaultDamagedMembers(), false, "").build();
+    auto with = [&](std::initializer_list<std::tuple<const char*, int, const char*, std::uint64_t>> changes) {
+        std::string b = a.bytes;
+        for (const auto& [record, member, field, value] : changes) putField(b, fieldOf(a, record, member, field), value);
+        return b;
+    };
+    auto renamed = [&](const char* record, int member, std::string b) {
+        b[fieldOf(a, record, member, "name").offset] = 'X';
+        return b;
+    };
+    const std::string lost = renamed("central", 4, with({{"end", -1, "total entries", 0xFFFF},
+                                                         {"end", -1, "entries on disk", 0xFFFF},
+                                                         {"central", 4, "relative offset", 99999}}));
+    const struct {
+        const char* label;
+        std::string bytes;
+        std::vector<std::string> warned;  // none for a sound archive
+        int members;
+    } cases[] = {
+        {"sound", a.bytes, {}, 5},
+        {"sound, ZIP64", ArchiveBuilder(defaultDamagedMembers(), true).build().bytes, {}, 5},
+        {"three records for every member", withDirectoryRepeated(a.bytes, 3),
+         {"rebuilt from the local headers", "central record of \"readme.txt\" repeats a member",
+          "central record of \"empty.txt\" repeats a member"},
+         5},
+        {"local name", renamed("local", 0, a.bytes),
+         {"local header of \"readme.txt\" disagrees with its central record on name"}, 5},
+        {"local CRC and size", with({{"local", 2, "crc", 1}, {"local", 2, "uncompressed size", 7}}),
+         {"local header of \"data/random.bin\" disagrees with its central record on CRC and sizes"}, 5},
+        {"count too high", with({{"end", -1, "total entries", 0xFFFF}, {"end", -1, "entries on disk", 0xFFFF}}),
+         {"rebuilt from the local headers"}, 5},
+        {"count too low", with({{"end", -1, "total entries", 1}, {"end", -1, "entries on disk", 1}}),
+         {"the end record states 1 members; the directory holds 5"}, 5},
+        {"directory offset", with({{"end", -1, "directory offset", 1}}), {"wrong offset for the central directory"}, 5},
+        {"no end record", a.bytes.substr(0, a.endOffset), {"end of the central directory is missing"}, 5},
+        {"record without its local header", lost,
+         {"central record of \"Xmpty.txt\" matches no local header and was dropped"}, 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempDir tmp;
+        zip::TZipReader reader;
+        reader.SetZipName(tmp.write("a.zip", c.bytes).string());
+        reader.IncompleteZipMode = zip::izAssumeBad;
+        reader.Password = kDamagedPassword;
+        reader.DoAll = true;
+        reader.UnZipToBuffer();
+        EXPECT_EQ(reader.MemberCount(), c.members);
+        const std::vector<std::string>& warnings = reader.DirectoryWarnings();
+        std::string all;
+        for (const std::string& w : warnings) all += w + "\n";
+        if (c.warned.empty()) {
+            EXPECT_TRUE(warnings.empty()) << all;
+        }
+        for (const std::string& text : c.warned) EXPECT_NE(all.find(text), std::string::npos) << text << "\n" << all;
     }
 }
 

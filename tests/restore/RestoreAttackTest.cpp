@@ -1,37 +1,17 @@
 // The restore run against the attack corpus: whatever the overwrite rule, nothing
 // beside the destination changes, and a member refused as unsafe makes the run fail
-// with its name in the message. Links from peer archives come back as links when they
-// stay inside.
+// with its name in the message.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "log/ActivityLog.h"
 #include "restore/RestoreSession.h"
 #include "support/AttackCorpus.h"
 #include "support/FakeUi.h"
-#include "support/PeerLinks.h"
 
 namespace zb::restore {
 namespace {
 
 using namespace zb::test;
-
-// One restore run of `archive` into `dest`, started as the page starts it, without asking.
-RestoreResult restore(const std::filesystem::path& archive, const std::filesystem::path& dest,
-                      zip::TUZOverwriteMode mode, FakeUi& ui) {
-    TempDir logDir;
-    platform::ManualClock clock{45000.0};
-    activitylog::ActivityLog log{logDir / "log.txt", 50, clock};
-    RestoreSession session{ui, log};
-    RestoreChoices choices;
-    choices.folder = archive.parent_path().string();
-    choices.fileName = archive.filename().string();
-    choices.destination = dest.string();
-    choices.overwriteMode = mode;
-    choices.askFirst = false;
-    return session.SpRestoreClick(choices, "Attack");
-}
 
 TEST(RestoreAttack, NothingOutsideChangesAndUnsafeMembersFailTheRun) {
     const std::pair<zip::TUZOverwriteMode, bool> modes[] = {
@@ -39,8 +19,18 @@ TEST(RestoreAttack, NothingOutsideChangesAndUnsafeMembersFailTheRun) {
     for (const AttackCase& c : attackCases()) {
         for (auto [mode, replaces] : modes) {
             AttackScene scene(c);
+            TempDir logDir;
+            platform::ManualClock clock{45000.0};
+            activitylog::ActivityLog log{logDir / "log.txt", 50, clock};
             FakeUi ui;
-            const RestoreResult result = restore(scene.archive, scene.dest, mode, ui);
+            RestoreSession session{ui, log};
+            RestoreChoices choices;
+            choices.folder = scene.archive.parent_path().string();
+            choices.fileName = scene.archive.filename().string();
+            choices.destination = scene.dest.string();
+            choices.overwriteMode = mode;
+            choices.askFirst = false;
+            const RestoreResult result = session.SpRestoreClick(choices, "Attack");
             scene.check(c, replaces, "restore mode " + std::to_string(int(mode)));
             if (c.unsafe.empty()) continue;
             EXPECT_EQ(result.outcome, RestoreOutcome::Failed) << c.label;
@@ -48,23 +38,6 @@ TEST(RestoreAttack, NothingOutsideChangesAndUnsafeMembersFailTheRun) {
             EXPECT_NE(ui.timedMessages().back().text.find(c.unsafe.front()), std::string::npos)
                 << ui.timedMessages().back().text;
         }
-    }
-}
-
-TEST(RestoreAttack, LinksFromPeersComeBackAsLinksWhenTheyStayInside) {
-    for (const LinkPeer& peer : linkPeers()) {
-        LinkScene scene(peer);
-        FakeUi ui;
-        const RestoreResult result = restore(scene.archive, scene.dest, zip::Never, ui);
-        scene.check(peer.tool);
-        EXPECT_EQ(result.outcome, RestoreOutcome::Failed) << peer.tool;
-        std::vector<std::string> refused;
-        for (const std::string& item : result.notRestored) {
-            EXPECT_NE(item.find(" (name leads outside the destination"), std::string::npos) << item;
-            refused.push_back(item.substr(0, item.find(" (")));
-        }
-        std::sort(refused.begin(), refused.end());
-        EXPECT_EQ(refused, LinkScene::unsafeLinks()) << peer.tool;
     }
 }
 

@@ -4,13 +4,16 @@
 // and members that go through a link an earlier member made. Each scene has the
 // destination and, beside it, the folder "outside" whose entries must not change.
 // The archives are written here byte by byte (stored members of a Unix host), so the
-// link type and mode bits are exactly what a peer tool stores.
+// link type and mode bits are exactly what a peer tool stores; links packed by the
+// peers themselves (zip --symlinks, bsdtar, 7z -snl) are among the cases too.
 #pragma once
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -93,12 +96,17 @@ struct AttackCase {
     std::vector<std::string> replaced;
     // Members that must be reported as unsafe (a link leading out, or a path through a link).
     std::vector<std::string> unsafe;
+    // Link members that must come back as links, with their text.
+    std::vector<std::pair<std::string, std::string>> links = {};
+    // A peer tool's command that packs the members, laid out as files and links in a
+    // source folder, into "../attack.zip" instead of the archive written here.
+    std::string peer = {};
 };
 
 inline std::vector<AttackCase> attackCases() {
     namespace fs = std::filesystem;
     const std::string evil = "written by the archive\n";
-    return {
+    std::vector<AttackCase> cases = {
         {"folder link", [](const fs::path& d, const fs::path&) { fs::create_directory_symlink("../outside", d / "sub"); },
          {{"sub/x.txt", evil}, {"sub/victim.txt", evil}}, {}, {"sub/x.txt", "sub/victim.txt"}},
         {"file link",
@@ -120,6 +128,19 @@ inline std::vector<AttackCase> attackCases() {
         {"member through a link an earlier member made", nullptr,
          {{"real/", "", 040755}, {"in", "real", linkMode()}, {"in/y.txt", evil}}, {}, {"in/y.txt"}},
     };
+    // Links as the peers that keep links store them: one beside its file, one to a
+    // sibling folder and one from the top into a folder come back; an absolute one and
+    // one climbing out do not.
+    const std::vector<AttackMember> tree = {
+        {"dir/f.txt", evil},           {"sib/s.txt", evil},          {"dir/in", "f.txt", linkMode()},
+        {"dir/tosib", "../sib", linkMode()}, {"top", "dir/f.txt", linkMode()}, {"abs", "/tmp", linkMode()},
+        {"dir/out", "../../outside/victim.txt", linkMode()}};
+    for (auto [tool, command] : {std::pair{"zip --symlinks", "zip -q -r --symlinks ../attack.zip ."},
+                                 std::pair{"bsdtar", "bsdtar --format zip -cf ../attack.zip *"},
+                                 std::pair{"7z -snl", "7z a -tzip -snl -bd ../attack.zip . > /dev/null"}})
+        cases.push_back({std::string("links from ") + tool, nullptr, tree, {}, {"abs", "dir/out"},
+                         {{"dir/in", "f.txt"}, {"dir/tosib", "../sib"}, {"top", "dir/f.txt"}}, command});
+    return cases;
 }
 
 // One scene: the destination with the case's links, the untouched folder beside it,
@@ -136,12 +157,25 @@ struct AttackScene {
         dir.write("outside/victim.txt", "PRECIOUS\n");
         dir.write("outside/other.txt", "keep me\n");
         if (c.prepare) c.prepare(dest, outside);
-        archive = dir.write("attack.zip", storedZip(c.members));
+        archive = c.peer.empty() ? dir.write("attack.zip", storedZip(c.members)) : packedByPeer(c);
         before = snapshotTree(dir.path(), dest);
     }
 
-    // Nothing outside the destination changed, no temporary file was left, and the
-    // replaced names are regular files of their own.
+    // The members laid out in "src" and packed there by the case's peer tool.
+    std::filesystem::path packedByPeer(const AttackCase& c) const {
+        for (const AttackMember& m : c.members) {
+            if (!S_ISLNK(m.mode)) dir.write("src/" + m.name, m.content);
+            else std::filesystem::create_symlink(m.content, dir / "src" / m.name);
+        }
+        // The folder reaches the shell through the environment, so it needs no quoting.
+        ::setenv("ZB_ATTACK_SOURCE", (dir / "src").c_str(), 1);
+        const int status = std::system(("cd \"$ZB_ATTACK_SOURCE\" && " + c.peer).c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.label << ": the peer failed";
+        return dir / "attack.zip";
+    }
+
+    // Nothing outside the destination changed, no temporary file was left, the
+    // replaced names are regular files of their own, and the links are links.
     void check(const AttackCase& c, bool replacing, const std::string& how) const {
         namespace fs = std::filesystem;
         SCOPED_TRACE(c.label + " / " + how);
@@ -157,6 +191,10 @@ struct AttackScene {
         }
         for (const auto& e : fs::recursive_directory_iterator(dest))
             EXPECT_EQ(e.path().filename().string().rfind(".zbx-", 0), std::string::npos) << e.path();
+        for (const auto& [name, text] : c.links) {
+            std::error_code ec;
+            EXPECT_EQ(fs::read_symlink(dest / name, ec).string(), text) << name;
+        }
         if (!replacing) return;
         for (const std::string& name : c.replaced) {
             struct stat st {};

@@ -1,16 +1,12 @@
 // Archives made at test time by peer tools (Info-ZIP zip, 7-Zip, Python's zipfile,
 // bsdtar) in their various modes: stored, levels 1 and 9, traditional encryption,
 // streamed through a pipe (data descriptors), ZIP64 records, UTF-8 names. Every member
-// must extract byte-identical to its source, and testing in memory must pass. Links
-// stored by the peers that keep them come back as links when they stay inside.
+// must extract byte-identical to its source, and testing in memory must pass.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-
 #include "ReaderTestSupport.h"
-#include "support/PeerLinks.h"
 
 namespace zb::zip {
 namespace {
@@ -199,23 +195,6 @@ TEST(PeerArchive, LinuxNamesModesAndTimesFromPeersAreRestored) {
             EXPECT_EQ(st.st_mtim.tv_sec, f.time);
             EXPECT_EQ(readFile(dest / f.name), f.name);
         }
-    }
-}
-
-TEST(PeerArchive, LinksFromPeersComeBackAsLinksWhenTheyStayInside) {
-    for (const LinkPeer& peer : linkPeers()) {
-        LinkScene scene(peer);
-        ExtractAll x(scene.archive, scene.dest);
-        x.reader.UnZip();
-        scene.check(peer.tool);
-        std::vector<std::string> unsafe;
-        for (const auto& [reason, name] : x.skipped) {
-            EXPECT_EQ(reason, skipUnsafeName) << name;
-            unsafe.push_back(name);
-        }
-        std::sort(unsafe.begin(), unsafe.end());
-        EXPECT_EQ(unsafe, LinkScene::unsafeLinks()) << peer.tool;
-        EXPECT_EQ(x.badCrc, 0);
     }
 }
 

@@ -24,6 +24,7 @@
 #include "support/TempDir.h"
 #include "support/TreeSnapshot.h"
 #include "zip/Crc32.h"
+#include "zip/ZipBytes.h"
 
 namespace zb::test {
 
@@ -68,22 +69,15 @@ inline std::string storedZip(const std::vector<AttackMember>& members) {
 // The archive (one without a comment) with its central directory written `times`
 // over and the end record's counts and size saying so: several central records for
 // every local header.
-inline std::string withDirectoryRepeated(const std::string& zip, int times) {
-    const std::size_t end = zip.size() - 22;
-    auto get = [&](std::size_t at, int bytes) {
-        std::uint32_t v = 0;
-        for (int i = bytes - 1; i >= 0; --i) v = v << 8 | std::uint8_t(zip[at + i]);
-        return v;
-    };
-    auto put = [](std::string& s, std::size_t at, int bytes, std::uint32_t v) {
-        for (int i = 0; i < bytes; ++i) s[at + i] = char(v >> (8 * i));
-    };
-    const std::uint32_t count = get(end + 10, 2), size = get(end + 12, 4), offset = get(end + 16, 4);
-    std::string out = zip.substr(0, offset);
-    for (int i = 0; i < times; ++i) out += zip.substr(offset, size);
-    std::string record = zip.substr(end);
-    put(record, 8, 2, count * times), put(record, 10, 2, count * times), put(record, 12, 4, size * times);
-    return out + record;
+inline std::string withDirectoryRepeated(const std::string& archive, int times) {
+    std::string end = archive.substr(archive.size() - 22);
+    auto* e = reinterpret_cast<std::uint8_t*>(end.data());
+    const std::uint32_t size = zip::getU32(e + 12), offset = zip::getU32(e + 16);
+    std::string out = archive.substr(0, offset);
+    for (int i = 0; i < times; ++i) out += archive.substr(offset, size);
+    for (int at : {8, 10}) zip::putU16(e + at, std::uint16_t(zip::getU16(e + at) * times));
+    zip::putU32(e + 12, size * std::uint32_t(times));
+    return out + end;
 }
 
 struct AttackCase {

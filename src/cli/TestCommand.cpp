@@ -1,6 +1,6 @@
 // "test ARCHIVE [MEMBERS...]": decodes every (or every named) member in memory and
 // checks its CRC, writing nothing. Each failure is reported on the error stream; the
-// exit code says whether all members were sound.
+// exit code says whether all members were sound and the directory needed no repair.
 #include <unistd.h>
 
 #include <iostream>

@@ -2,7 +2,8 @@
 // (-j puts every file straight into DIR), with an overwrite rule (-o always, -n never,
 // --overwrite prompt|always|never|newer|older) and a password (-P, or asked for on
 // the terminal). Members that fail are reported on the error stream and make the exit
-// code non-zero; files kept by the overwrite rule do not.
+// code non-zero, as do a pattern that matches nothing and a directory that needed
+// repair; files kept by the overwrite rule do not.
 #include <unistd.h>
 
 #include <iostream>

@@ -1,5 +1,8 @@
 // Random bytes from the kernel's generator, which never hands out predictable data
-// once the system has started.
+// once the system has started. A build made with ZB_FIXED_RANDOM=ON takes the
+// repeatable sequence of FixedRandom.cpp instead.
+#ifndef ZB_FIXED_RANDOM
+
 #include "platform/SecureRandom.h"
 
 #include <cerrno>
@@ -22,3 +25,5 @@ void secureRandomBytes(void* buffer, std::size_t size) {
 }
 
 }  // namespace zb::platform
+
+#endif  // ZB_FIXED_RANDOM

@@ -6,7 +6,7 @@ function(zb_layer name)
   if(srcs)
     add_library(zb_${name} STATIC ${srcs})
     target_include_directories(zb_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(zb_${name} PUBLIC ${L_DEPS})
+    target_link_libraries(zb_${name} PUBLIC ${L_DEPS} PRIVATE zb_warnings)
   else()
     add_library(zb_${name} INTERFACE)
     target_include_directories(zb_${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
@@ -22,7 +22,8 @@ function(zb_layer_tests name)
     return()
   endif()
   add_executable(test_${name} ${srcs})
-  target_link_libraries(test_${name} PRIVATE zb_${name} ${T_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(test_${name} PRIVATE zb_${name} ${T_DEPS} GTest::gtest GTest::gtest_main GTest::gmock
+                        zb_warnings)
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(test_${name} PRIVATE
     ZB_TESTDATA_DIR="${ZB_TESTDATA_DIR}"

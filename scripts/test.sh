@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds from scratch and runs every test. Usage: scripts/test.sh [default|asan|tsan]
+# Builds from scratch and runs every test. Usage: scripts/test.sh [default|ci|asan|tsan]
+# ("ci" is the default build with warnings treated as errors, in the same folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"

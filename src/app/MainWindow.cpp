@@ -465,7 +465,7 @@ void MainWindow::menuPreferencesClick() {
 
 void MainWindow::About1Click() {
     env_.dialogs.message(this, MessageKind::Information, QStringLiteral("About"),
-                         QStringLiteral("Varnholt ZIP Backup V1.05\rProject version %1\rQt %2")
+                         QStringLiteral("Varnholt ZIP Backup V%1\rProject version %1\rQt %2")
                              .arg(QString::fromLatin1(platform::programVersion()), QString::fromLatin1(qVersion())));
 }
 

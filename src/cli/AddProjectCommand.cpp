@@ -3,10 +3,9 @@
 #include "cli/AddProjectCommand.h"
 
 #include <filesystem>
-#include <iostream>
+#include <ostream>
 
 #include "backup/ScheduleFields.h"
-#include "cli/ProjectCommands.h"
 #include "platform/DateFormat.h"
 #include "platform/Paths.h"
 #include "platform/TextCase.h"
@@ -102,37 +101,6 @@ int runAddProjectCommand(const CliSettings& settings, const AddProjectOptions& o
     }
     out << "Project '" << store::trimText(options.name) << "' added to " << settings.projectIni().string() << '\n';
     return kExitOk;
-}
-
-void registerAddProjectCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
-    auto options = std::make_shared<AddProjectOptions>();
-    auto* cmd = app.add_subcommand("add-project", "Create a backup project, as the Add Project wizard does");
-    cmd->add_option("name", options->name, "Project name")->required();
-    cmd->add_option("-i,--include", options->include, "A file, or a folder with a wildcard, to back up")
-        ->take_all();
-    cmd->add_flag("--no-subfolders", options->noSubfolders, "Do not look into subfolders");
-    cmd->add_option("-x,--exclude", options->exclude, "A file or wildcard to leave out")->take_all();
-    cmd->add_option("--prefix", options->prefix, "Archive name prefix (default: the project name)");
-    cmd->add_option("--suffix", options->suffix, "Archive name suffix")
-        ->check(CLI::IsMember({"none", "date", "number"}));
-    cmd->add_option("--number", options->number, "Running number of the first archive")
-        ->check(CLI::Range(1, 1000));
-    cmd->add_option("--increase", options->increase, "Step of the running number")->check(CLI::Range(1, 1000));
-    cmd->add_option("--save-folder", options->saveFolder, "Folder that receives the archives");
-    cmd->add_option("--password", options->password, "Protect the archives with this password");
-    cmd->add_option("--confirm-password", options->confirmPassword, "The password again");
-    cmd->add_flag("--no-paths", options->noPaths, "Do not save full path information");
-    cmd->add_option("--comment", options->comment, "Archive comment");
-    cmd->add_option("--level", options->level, "Compression level, 0 (none) to 9 (max)")->check(CLI::Range(0, 9));
-    cmd->add_option("--daily-at", options->dailyAt, "Back up daily at this time");
-    cmd->add_option("--every-minutes", options->everyMinutes, "Back up every N minutes")
-        ->check(CLI::Range(2, 1000));
-    cmd->add_option("--weekly-on", options->weeklyOn, "Back up weekly on this day at noon");
-    cmd->callback([options, &global, &exitCode] {
-        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
-            return runAddProjectCommand(settings, *options, std::cout, std::cerr);
-        });
-    });
 }
 
 }  // namespace zb::cli

@@ -1,9 +1,8 @@
 // "archives": lists a project's archives. See ArchivesCommand.h.
 #include "cli/ArchivesCommand.h"
 
-#include <iostream>
+#include <ostream>
 
-#include "cli/ProjectCommands.h"
 #include "cli/ProjectLookup.h"
 #include "restore/ArchiveFolder.h"
 #include "store/ProjectStore.h"
@@ -25,17 +24,6 @@ int runArchivesCommand(const CliSettings& settings, const std::string& project, 
     for (const auto& row : listing.rows) out << row.Filename << '\t' << row.SizeKb << '\t' << row.Date << '\n';
     out << listing.countLabel << '\n';
     return kExitOk;
-}
-
-void registerArchivesCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
-    auto project = std::make_shared<std::string>();
-    auto* cmd = app.add_subcommand("archives", "List the archives in a project's save folder");
-    cmd->add_option("name", *project, "Project name")->required();
-    cmd->callback([project, &global, &exitCode] {
-        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
-            return runArchivesCommand(settings, *project, std::cout, std::cerr);
-        });
-    });
 }
 
 }  // namespace zb::cli

@@ -5,11 +5,16 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
-#include "cli/Commands.h"
 #include "store/Preferences.h"
 
 namespace zb::cli {
+
+// Options shared by every command.
+struct GlobalOptions {
+    std::string appDir;  // --app-dir: folder of "project.ini" and "log.txt"
+};
 
 struct CliSettings {
     std::filesystem::path appDir;

@@ -1,16 +1,13 @@
-// The subcommands of zipbackup-cli. Each command file adds its subcommand to the
-// application and keeps its own options; main() only wires them together, so a
-// new command is one new file and one line in main.cpp.
+// What a command file needs to add its subcommand to the option parser. The parser's
+// header is large: only the files that build subcommands include this one (the project
+// commands are all built in CommandLine.cpp).
 #pragma once
 
 #include <CLI/CLI.hpp>
 
-namespace zb::cli {
+#include "cli/CliSettings.h"
 
-// Options shared by every command (the settings folder, for example).
-struct GlobalOptions {
-    std::string appDir;  // --app-dir: folder of "project.ini" and "log.txt"
-};
+namespace zb::cli {
 
 // Each register function adds one subcommand whose callback sets `exitCode`.
 using ExitCode = int;

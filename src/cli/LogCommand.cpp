@@ -1,9 +1,8 @@
 // "log": prints the activity log. See LogCommand.h.
 #include "cli/LogCommand.h"
 
-#include <iostream>
+#include <ostream>
 
-#include "cli/ProjectCommands.h"
 #include "log/ActivityLog.h"
 
 namespace zb::cli {
@@ -17,15 +16,6 @@ int runLogCommand(const CliSettings& settings, std::ostream& out) {
             << '\n';
     }
     return kExitOk;
-}
-
-void registerLogCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
-    auto* cmd = app.add_subcommand("log", "Show the activity log, newest entry first");
-    cmd->callback([&global, &exitCode] {
-        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
-            return runLogCommand(settings, std::cout);
-        });
-    });
 }
 
 }  // namespace zb::cli

@@ -1,10 +1,9 @@
 // "projects": lists the projects with their schedules. See ProjectsCommand.h.
 #include "cli/ProjectsCommand.h"
 
-#include <iostream>
+#include <ostream>
 
 #include "backup/BackupPage.h"
-#include "cli/ProjectCommands.h"
 #include "platform/DateTime.h"
 #include "store/ProjectStore.h"
 
@@ -34,15 +33,6 @@ int runProjectsCommand(const CliSettings& settings, std::ostream& out, std::ostr
         out << name << '\t' << ScheduleDescription(page.record) << '\t' << page.archiveName << '\n';
     }
     return kExitOk;
-}
-
-void registerProjectsCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
-    auto* cmd = app.add_subcommand("projects", "List the backup projects with their schedules");
-    cmd->callback([&global, &exitCode] {
-        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
-            return runProjectsCommand(settings, std::cout, std::cerr);
-        });
-    });
 }
 
 }  // namespace zb::cli

@@ -1,11 +1,9 @@
 // "restore": restores one archive. See RestoreCommand.h.
 #include "cli/RestoreCommand.h"
 
-#include <iostream>
+#include <ostream>
 
-#include "cli/ProjectCommands.h"
 #include "cli/ProjectLookup.h"
-#include "cli/TerminalUi.h"
 #include "log/ActivityLog.h"
 #include "platform/Paths.h"
 #include "restore/RestoreSession.h"
@@ -85,30 +83,6 @@ int runRestoreCommand(const CliSettings& settings, const RestoreOptions& options
     choices.askFirst = false;
     const auto result = session.SpRestoreClick(choices, project);
     return result.ok() ? kExitOk : kExitFailed;
-}
-
-void registerRestoreCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
-    auto options = std::make_shared<RestoreOptions>();
-    auto quiet = std::make_shared<bool>(false);
-    auto* cmd = app.add_subcommand("restore", "Restore every file of an archive into a folder");
-    cmd->add_option("archive", options->archive, "The archive")->required();
-    cmd->add_option("destination", options->destination, "The folder to restore into")->required();
-    auto* always = cmd->add_flag("-o", options->overwriteAlways, "Overwrite existing files");
-    auto* never = cmd->add_flag("-n", options->overwriteNever, "Never overwrite existing files");
-    auto* mode = cmd->add_option("--overwrite", options->overwrite, "When a file exists")
-                     ->check(CLI::IsMember({"always", "never", "prompt", "newer", "older"}));
-    always->excludes(never)->excludes(mode);
-    never->excludes(mode);
-    cmd->add_flag("-j", options->junkPaths, "Do not recreate the stored folders");
-    cmd->add_option("-P", options->password, "Password of encrypted members");
-    cmd->add_option("--project", options->project, "Project named in the log entry");
-    cmd->add_flag("-q,--quiet", *quiet, "Print errors only");
-    cmd->callback([options, quiet, &global, &exitCode] {
-        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
-            auto ui = TerminalUi::forProcess(*quiet);
-            return runRestoreCommand(settings, *options, ui, std::cerr);
-        });
-    });
 }
 
 }  // namespace zb::cli

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "findfile/FoldedText.h"
 #include "platform/Paths.h"
+#include "platform/TextCase.h"
 
 namespace zb::findfile {
 namespace {
@@ -60,13 +60,13 @@ bool namesMatch(Text name, Text pattern) {
 }  // namespace
 
 bool matchesExcludeName(std::string_view name, std::string_view pattern) {
-    return namesMatch(foldedCodePoints(name), foldedCodePoints(pattern));
+    return namesMatch(platform::foldedCodePoints(name), platform::foldedCodePoints(pattern));
 }
 
 bool matchesExcludePattern(std::string_view folder, std::string_view name, std::string_view pattern) {
     const auto slash = pattern.rfind(platform::kPathSeparator);
     if (slash != std::string_view::npos &&
-        !folderMatches(foldedCodePoints(folder), foldedCodePoints(pattern.substr(0, slash + 1))))
+        !folderMatches(platform::foldedCodePoints(folder), platform::foldedCodePoints(pattern.substr(0, slash + 1))))
         return false;
     return matchesExcludeName(name, slash == std::string_view::npos ? pattern : pattern.substr(slash + 1));
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "platform/Utf8.h"
+
 namespace zb::platform {
 
 namespace {
@@ -38,45 +40,6 @@ const std::unordered_map<char32_t, char>& reverseTable() {
     return table;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
-// Decodes one UTF-8 character at `i`; false for anything malformed (overlong forms,
-// surrogates, values above U+10FFFF, cut sequences).
-bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& c) {
-    auto b0 = static_cast<std::uint8_t>(s[i]);
-    if (b0 < 0x80) {
-        c = b0;
-        ++i;
-        return true;
-    }
-    int len;
-    char32_t min;
-    if ((b0 & 0xE0) == 0xC0) { len = 2; c = b0 & 0x1F; min = 0x80; }
-    else if ((b0 & 0xF0) == 0xE0) { len = 3; c = b0 & 0x0F; min = 0x800; }
-    else if ((b0 & 0xF8) == 0xF0) { len = 4; c = b0 & 0x07; min = 0x10000; }
-    else return false;
-    if (i + std::size_t(len) > s.size()) return false;
-    for (int k = 1; k < len; ++k) {
-        auto b = static_cast<std::uint8_t>(s[i + std::size_t(k)]);
-        if ((b & 0xC0) != 0x80) return false;
-        c = (c << 6) | (b & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    i += std::size_t(len);
-    return true;
-}
-
 }  // namespace
 
 std::string cp437ToUtf8(std::string_view cp437) {
@@ -106,14 +69,6 @@ std::optional<std::string> utf8ToCp437(std::string_view utf8) {
         out += it->second;
     }
     return out;
-}
-
-bool isValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    char32_t c;
-    while (i < text.size())
-        if (!decodeUtf8(text, i, c)) return false;
-    return true;
 }
 
 }  // namespace zb::platform

@@ -6,11 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Utf8.h"  // isValidUtf8, which callers of these use beside them
+
 namespace zb::platform {
 
 std::string cp437ToUtf8(std::string_view cp437);
 // nullopt when a character has no place in code page 437 (or the text is not UTF-8).
 std::optional<std::string> utf8ToCp437(std::string_view utf8);
-bool isValidUtf8(std::string_view text);
 
 }  // namespace zb::platform

@@ -58,33 +58,6 @@ bool describe(int dirFd, const char* pathOrName, std::string name, FileEntry& e)
     return true;
 }
 
-// A character of a name or mask for matching: letters folded; a byte that is not
-// part of valid UTF-8 stands for itself in a range of its own.
-std::u32string foldedCodePoints(std::string_view s) {
-    std::u32string out;
-    std::string folded = foldCase(s);
-    std::size_t i = 0;
-    while (i < folded.size()) {
-        auto b0 = static_cast<unsigned char>(folded[i]);
-        int len = b0 < 0x80 ? 1 : (b0 & 0xE0) == 0xC0 ? 2 : (b0 & 0xF0) == 0xE0 ? 3 : (b0 & 0xF8) == 0xF0 ? 4 : 0;
-        bool ok = len > 0 && i + std::size_t(len) <= folded.size();
-        char32_t c = len == 1 ? b0 : len == 2 ? (b0 & 0x1F) : len == 3 ? (b0 & 0x0F) : (b0 & 0x07);
-        for (int k = 1; ok && k < len; ++k) {
-            auto b = static_cast<unsigned char>(folded[i + std::size_t(k)]);
-            ok = (b & 0xC0) == 0x80;
-            c = (c << 6) | (b & 0x3F);
-        }
-        if (!ok) {
-            out += char32_t(0xDC00 + b0);
-            ++i;
-        } else {
-            out += c;
-            i += std::size_t(len);
-        }
-    }
-    return out;
-}
-
 bool wildcardMatch(const std::u32string& name, const std::u32string& mask) {
     std::size_t n = 0, m = 0, starMask = std::u32string::npos, starName = 0;
     while (n < name.size()) {

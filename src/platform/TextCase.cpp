@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/Utf8.h"
+
 namespace zb::platform {
 
 char32_t foldCodePoint(char32_t c) {
@@ -22,28 +24,6 @@ char32_t foldCodePoint(char32_t c) {
     return c;
 }
 
-namespace {
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
-}  // namespace
-
 std::string foldCase(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -56,11 +36,11 @@ std::string foldCase(std::string_view text) {
             continue;
         }
         // Only the two-byte sequences hold letters that fold here.
-        if ((b & 0xE0) == 0xC0 && i + 1 < text.size() &&
-            (static_cast<std::uint8_t>(text[i + 1]) & 0xC0) == 0x80 && b >= 0xC2) {
-            char32_t c = (char32_t(b & 0x1F) << 6) | (static_cast<std::uint8_t>(text[i + 1]) & 0x3F);
+        std::size_t next = i;
+        char32_t c;
+        if ((b & 0xE0) == 0xC0 && decodeUtf8(text, next, c)) {
             appendUtf8(out, foldCodePoint(c));
-            i += 2;
+            i = next;
             continue;
         }
         out += char(b);
@@ -93,6 +73,12 @@ std::string_view trimBlanks(std::string_view text) {
     while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
     while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
     return text.substr(b, e - b);
+}
+
+std::u32string foldedCodePoints(std::string_view text) {
+    std::u32string out = utf8CodePoints(text);
+    for (char32_t& c : out) c = foldCodePoint(c);  // a stand-in for an invalid byte folds to itself
+    return out;
 }
 
 }  // namespace zb::platform

@@ -13,6 +13,10 @@ namespace zb::platform {
 char32_t foldCodePoint(char32_t c);
 // The text with every letter folded to lower case, still UTF-8.
 std::string foldCase(std::string_view text);
+// The text as folded code points, for matching where "?" stands for one character
+// and "Ä" equals "ä"; a byte that is not valid UTF-8 becomes a code point of its own
+// that no letter or wildcard equals (see utf8CodePoints).
+std::u32string foldedCodePoints(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // The text without blanks (spaces and tabs) at either end.
 std::string_view trimBlanks(std::string_view text);

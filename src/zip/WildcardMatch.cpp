@@ -7,40 +7,19 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/Utf8.h"
+
 namespace zb::zip {
 
 namespace {
 
-// UTF-8 to code points; a byte that does not start a valid sequence stands for itself.
+// UTF-8 to code points with the letters A-Z folded; a byte that does not begin a valid
+// character becomes a code point of its own, so it matches only itself, never a letter.
 std::vector<char32_t> decode(std::string_view s) {
-    std::vector<char32_t> out;
-    out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto b = static_cast<unsigned char>(s[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-        char32_t cp = b;
-        bool ok = extra >= 0 && i + std::size_t(extra) < s.size();
-        if (ok && extra > 0) {
-            cp = b & (0x3F >> extra);
-            for (int k = 1; k <= extra; ++k) {
-                auto c = static_cast<unsigned char>(s[i + std::size_t(k)]);
-                if ((c & 0xC0) != 0x80) {
-                    ok = false;
-                    break;
-                }
-                cp = (cp << 6) | (c & 0x3F);
-            }
-        }
-        if (!ok) {
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        if (cp >= 'A' && cp <= 'Z') cp += 'a' - 'A';
-        out.push_back(cp);
-        i += std::size_t(extra) + 1;
-    }
+    const std::u32string points = platform::utf8CodePoints(s);
+    std::vector<char32_t> out(points.begin(), points.end());
+    for (char32_t& c : out)
+        if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
     return out;
 }
 

@@ -51,6 +51,14 @@ TEST(WildcardMatch, QuestionMarkTakesOneCharacterAlsoAfterAStar) {
     EXPECT_TRUE(wildcardMatch("?", "é"));  // one character, two bytes
 }
 
+TEST(WildcardMatch, ARawByteMatchesOnlyItselfNeverTheLetterOfItsNumber) {
+    EXPECT_TRUE(wildcardMatch("caf\xe9", "caf\xe9"));
+    EXPECT_TRUE(wildcardMatch("caf?", "caf\xe9"));
+    EXPECT_FALSE(wildcardMatch("café", "caf\xe9"));  // U+00E9 against a lone 0xE9 byte
+    EXPECT_FALSE(wildcardMatch("caf\xe9", "café"));
+    EXPECT_FALSE(wildcardMatch("<à-ÿ>", "\xe9"));
+}
+
 TEST(WildcardMatch, SetsAndRanges) {
     EXPECT_TRUE(wildcardMatch("report<0-9>.doc", "report5.doc"));
     EXPECT_FALSE(wildcardMatch("report<0-9>.doc", "reportx.doc"));

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds from scratch and runs every test. Usage: scripts/test.sh [default|ci|asan|tsan]
-# ("ci" is the default build with warnings treated as errors, in the same folder).
+# Builds from scratch and runs every test. Usage: scripts/test.sh [ci|default|asan|tsan]
+# Without an argument it is "ci": the default build with warnings treated as errors, in
+# the same folder, so a warning fails the run here as it does in CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-preset="${1:-default}"
+preset="${1:-ci}"
 scripts/install-deps.sh
 cmake --preset "$preset" >/dev/null
 if [ "$preset" = tsan ]; then

@@ -1,9 +1,10 @@
 // The writer in split mode: files packed (deflated, stored, encrypted) into numbered
 // parts or spanned parts named by OnGetNextDisk, read back through the reader, the
-// ".zfc" copy of the directory, and a run given up while naming parts.
+// ".zfc" copy of the directory, a run given up while naming parts, and peers reading a set.
 #include <gtest/gtest.h>
 
 #include "../support/FakeUi.h"
+#include "../support/ShellCommand.h"
 #include "../support/TempDir.h"
 #include "SplitTestSupport.h"
 #include "zip/SplitPartNames.h"
@@ -71,6 +72,35 @@ TEST_F(SplitWriter, NumberedPartsRoundTripDeflatedAndStored) {
         }
         expectContents(readSetContents(parts.back()));
         for (auto& p : parts) std::filesystem::remove(p);
+    }
+}
+
+// The parts are a standard split archive: under the names other tools give their parts
+// (.z01, .z02, ... and .zip last), 7-Zip reads the set and Info-ZIP joins and tests it.
+TEST_F(SplitWriter, NumberedPartsAreReadByPeersUnderTheirPartNames) {
+    TZipWriter w;
+    w.SetPackLevel(6);
+    TMultiZipInfo info;
+    info.MultiMode = mmBlocks;
+    info.FirstBlockSize = info.BlockSize = 8000;
+    ASSERT_EQ(zip(w, info), 3);
+    auto parts = existingParts();
+    ASSERT_GE(parts.size(), 2u);
+    const auto peer = dir_ / "peer";
+    std::filesystem::create_directories(peer);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string number = (i + 1 < 10 ? "0" : "") + std::to_string(i + 1);
+        std::filesystem::copy_file(parts[i], peer / (i + 1 == parts.size() ? "set.zip" : "set.z" + number));
+    }
+    const std::string in = "cd " + shellQuote(peer.string()) + " && ";
+    auto r = runCommand(in + "7z x -y -bd -oseven set.zip 2>&1");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    r = runCommand(in + "zip -q -s 0 set.zip --out joined.zip 2>&1 && unzip -q -d info joined.zip 2>&1");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    for (const char* tool : {"seven", "info"}) {
+        std::map<std::string, std::string> got;
+        for (auto& [name, data] : files_) got[name] = readFile(peer / tool / name);
+        expectContents(got);
     }
 }
 

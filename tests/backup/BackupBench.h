@@ -15,6 +15,7 @@
 #include "store/ProjectStore.h"
 #include "support/FixedFormats.h"
 #include "support/FakeUi.h"
+#include "support/ProjectMaker.h"
 #include "support/ShellCommand.h"
 #include "support/TempDir.h"
 
@@ -43,13 +44,7 @@ protected:
     // A project backing up the source tree into the save folder with a number suffix.
     void makeProject(const std::string& name,
                      const std::function<void(store::ProjectRecord&)>& adjust = {}) {
-        store::ProjectRecord r = store::newProjectRecord();
-        r.filenamePrefix = name;
-        r.savePath = saveDir().string();
-        r.includeLines = {(srcDir() / "*.*").string()};
-        if (adjust) adjust(r);
-        auto list = store.readProjectList();
-        store.createProject(name, r, list);
+        zb::test::addTestProject(store, name, saveDir().string(), (srcDir() / "*.*").string(), adjust);
     }
 
     BackupPage load(const std::string& name) { return LoadBackupPage(store, name, prefs, clock); }

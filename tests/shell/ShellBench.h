@@ -14,6 +14,7 @@
 #include "store/ProjectStore.h"
 #include "support/FakeUi.h"
 #include "support/FixedFormats.h"
+#include "support/ProjectMaker.h"
 #include "support/TempDir.h"
 
 namespace zb::shell::test {
@@ -32,13 +33,7 @@ protected:
         return platform::IniFile(iniPath()).readString(section, k, "<none>");
     }
     void makeProject(const std::string& name, const std::function<void(store::ProjectRecord&)>& adjust = {}) {
-        store::ProjectRecord r = store::newProjectRecord();
-        r.filenamePrefix = name;
-        r.savePath = (dir / "save").string();
-        r.includeLines = {(dir / "src" / "*.*").string()};
-        if (adjust) adjust(r);
-        auto list = projects.readProjectList();
-        projects.createProject(name, r, list);
+        zb::test::addTestProject(projects, name, (dir / "save").string(), (dir / "src" / "*.*").string(), adjust);
     }
     // The message boxes' texts and captions, in order, as "caption|text".
     std::vector<std::string> boxes() const {

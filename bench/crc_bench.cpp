@@ -12,7 +12,7 @@
 #include <map>
 
 #include "BenchCorpus.h"
-#include "zip/Crc32.h"
+#include "zip/checksum/Crc32.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 //     rounds  repetitions (default 1); kind: only files of that kind (text, binary,
 //     random, repetitive); levels: e.g. "9" or "1,6" (default 1,6,9).
 //     Corpus: $ZB_BENCH_DIR or /tmp/zb-bench-corpus, made with make-corpus.sh if missing.
-#include "zip/Deflate.h"
+#include "zip/codec/deflate/Deflate.h"
 
 #include <zlib.h>
 

@@ -15,7 +15,7 @@
 #include <cstring>
 
 #include "BenchCorpus.h"
-#include "zip/Inflate.h"
+#include "zip/codec/inflate/Inflate.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "zip/DecoderIo.h"
+#include "zip/codec/DecoderIo.h"
 
 namespace zb::fuzz {
 

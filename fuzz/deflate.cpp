@@ -4,8 +4,8 @@
 #include <zlib.h>
 
 #include "fuzz/FuzzSupport.h"
-#include "zip/Deflate.h"
-#include "zip/Inflate.h"
+#include "zip/codec/deflate/Deflate.h"
+#include "zip/codec/inflate/Inflate.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Fuzz target: the explode decoder (method 6) with flags 4
 // (4 KiB dictionary, coded literals) on arbitrary bytes (see OldMethodTarget.h).
 #include "fuzz/OldMethodTarget.h"
-#include "zip/Explode.h"
+#include "zip/codec/legacy/Explode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     return zb::fuzz::fuzzOldMethod(zb::zip::explode, 6, 4, data, size, true);

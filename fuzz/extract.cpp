@@ -9,7 +9,7 @@
 #include <set>
 
 #include "fuzz/FuzzSupport.h"
-#include "zip/Crc32.h"
+#include "zip/checksum/Crc32.h"
 #include "zip/TZipReader.h"
 #include "zip/ZipErrors.h"
 

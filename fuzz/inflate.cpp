@@ -5,7 +5,7 @@
 #include <zlib.h>
 
 #include "fuzz/FuzzSupport.h"
-#include "zip/Inflate.h"
+#include "zip/codec/inflate/Inflate.h"
 
 namespace {
 

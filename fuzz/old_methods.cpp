@@ -4,9 +4,9 @@
 // pieces its input arrives in, and the decoders that stop at the stated size must
 // never pass it.
 #include "fuzz/FuzzSupport.h"
-#include "zip/Explode.h"
-#include "zip/Unreduce.h"
-#include "zip/Unshrink.h"
+#include "zip/codec/legacy/Explode.h"
+#include "zip/codec/legacy/Unreduce.h"
+#include "zip/codec/legacy/Unshrink.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 // operations answer "found" or "not found": none may raise, a failed read leaves the
 // stream where it was, and a successful one moves past at least the fixed record.
 #include "fuzz/FuzzSupport.h"
-#include "zip/TEndCentral.h"
+#include "zip/records/TEndCentral.h"
 #include "zip/TZipHeaderInfo.h"
 #include "zip/ZipErrors.h"
-#include "zip/ZipRecords.h"
+#include "zip/records/ZipRecords.h"
 
 namespace {
 

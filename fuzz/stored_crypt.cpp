@@ -7,13 +7,13 @@
 //   the member may be cut short, but only with the engine's own "Premature end of file
 //   reached", and never with more output than its stated size.
 #include "fuzz/FuzzSupport.h"
-#include "zip/Crc32.h"
-#include "zip/MemberDecoder.h"
-#include "zip/MemberInput.h"
-#include "zip/MemberOutput.h"
-#include "zip/ZipCrypto.h"
+#include "zip/checksum/Crc32.h"
+#include "zip/codec/MemberDecoder.h"
+#include "zip/codec/MemberInput.h"
+#include "zip/codec/MemberOutput.h"
+#include "zip/crypto/ZipCrypto.h"
 #include "zip/ZipErrors.h"
-#include "zip/ZipRecords.h"
+#include "zip/records/ZipRecords.h"
 
 namespace {
 

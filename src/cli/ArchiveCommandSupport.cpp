@@ -12,7 +12,7 @@
 #include "cli/PasswordPrompt.h"
 #include "cli/ProgressBar.h"
 #include "cli/TerminalText.h"
-#include "zip/WildcardMatch.h"
+#include "zip/select/WildcardMatch.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::cli {

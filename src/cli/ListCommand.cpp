@@ -9,7 +9,7 @@
 #include "cli/ArchiveCommands.h"
 #include "cli/CliSettings.h"
 #include "cli/TerminalText.h"
-#include "zip/MemberDecoder.h"
+#include "zip/codec/MemberDecoder.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::cli {

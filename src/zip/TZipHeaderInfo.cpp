@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "zip/Crc32.h"
-#include "zip/DosDateTime.h"
-#include "zip/ZipBytes.h"
-#include "zip/ZipNames.h"
-#include "zip/ZipRecords.h"
+#include "zip/checksum/Crc32.h"
+#include "zip/records/DosDateTime.h"
+#include "zip/records/ZipBytes.h"
+#include "zip/records/ZipNames.h"
+#include "zip/records/ZipRecords.h"
 
 namespace zb::zip {
 

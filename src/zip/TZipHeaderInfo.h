@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "zip/ZipStream.h"
+#include "zip/io/ZipStream.h"
 
 namespace zb::zip {
 

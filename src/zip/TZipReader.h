@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "platform/DateTime.h"
-#include "zip/TEndCentral.h"
-#include "zip/TLFNFileStream.h"
-#include "zip/TSortedZip.h"
-#include "zip/ZipCrypto.h"
+#include "zip/records/TEndCentral.h"
+#include "zip/io/TLFNFileStream.h"
+#include "zip/records/TSortedZip.h"
+#include "zip/crypto/ZipCrypto.h"
 #include "zip/ZipReaderTypes.h"
 
 namespace zb::platform {

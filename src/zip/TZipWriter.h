@@ -13,7 +13,7 @@
 
 #include "zip/MultiZipInfo.h"
 #include "zip/PathSkipReason.h"
-#include "zip/TEndCentral.h"
+#include "zip/records/TEndCentral.h"
 #include "zip/TZipHeaderInfo.h"
 #include "zip/TZipReader.h"
 #include "zip/ZipAction.h"

@@ -11,7 +11,7 @@
 
 #include "support/ShellCommand.h"
 #include "support/TempDir.h"
-#include "zip/Crc32.h"
+#include "zip/checksum/Crc32.h"
 #include "zip/DecoderTestSupport.h"
 
 namespace zb::cli {

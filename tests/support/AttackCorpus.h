@@ -23,8 +23,8 @@
 
 #include "support/TempDir.h"
 #include "support/TreeSnapshot.h"
-#include "zip/Crc32.h"
-#include "zip/ZipBytes.h"
+#include "zip/checksum/Crc32.h"
+#include "zip/records/ZipBytes.h"
 
 namespace zb::test {
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "zip/FileFaults.h"
-#include "zip/ZipStream.h"
+#include "zip/io/FileFaults.h"
+#include "zip/io/ZipStream.h"
 
 namespace zb::test {
 

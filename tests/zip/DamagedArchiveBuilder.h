@@ -23,15 +23,15 @@
 #include <string>
 #include <vector>
 
-#include "WriterTestSupport.h"
+#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
-#include "zip/Crc32.h"
-#include "zip/FileFaults.h"
+#include "zip/checksum/Crc32.h"
+#include "zip/io/FileFaults.h"
 #include "zip/TZipReader.h"
-#include "zip/ZipBytes.h"
-#include "zip/ZipCrypto.h"
+#include "zip/records/ZipBytes.h"
+#include "zip/crypto/ZipCrypto.h"
 #include "zip/ZipErrors.h"
-#include "zip/ZipRecords.h"
+#include "zip/records/ZipRecords.h"
 
 namespace zb::test {
 

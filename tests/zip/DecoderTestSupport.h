@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "support/TempDir.h"
-#include "zip/DecoderIo.h"
+#include "zip/codec/DecoderIo.h"
 
 namespace zb::test {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "WriterTestSupport.h"
+#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
 #include "zip/TZipReader.h"
 #include "zip/ZipErrors.h"

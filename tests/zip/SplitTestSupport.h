@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "zip/Crc32.h"
-#include "zip/SplitSetWriter.h"
+#include "zip/checksum/Crc32.h"
+#include "zip/split/SplitSetWriter.h"
 #include "zip/TZipReader.h"
-#include "zip/WriterRecords.h"
-#include "zip/ZipStream.h"
+#include "zip/records/WriterRecords.h"
+#include "zip/io/ZipStream.h"
 
 namespace zb::test {
 

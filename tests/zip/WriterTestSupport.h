@@ -113,9 +113,9 @@ inline CommandResult pythonTest(const std::filesystem::path& zip, const std::str
 
 }  // namespace zb::test
 
-#include "zip/CopiedMember.h"
-#include "zip/TEndCentral.h"
-#include "zip/TFileStream.h"
+#include "zip/writer/CopiedMember.h"
+#include "zip/records/TEndCentral.h"
+#include "zip/io/TFileStream.h"
 
 namespace zb::test {
 

@@ -1,0 +1,260 @@
+// The string matcher: inserting a position into its hash chain, and the search along
+// a chain for the longest earlier match. The search takes the first candidate (the
+// nearest) of the greatest length, stops at the nice length, at the chain budget of
+// the level (a quarter of it once the previous match is already good) and at the
+// maximum distance. Match lengths are measured eight bytes at a time.
+//
+// The levels with long chain budgets can also keep a second set of chains over the
+// same positions, hashed on four bytes, and number each position along its
+// three-byte chain. Once a match of three bytes is in hand, only candidates that
+// agree in four bytes can beat it; the search then follows the four-byte chain and
+// uses the numbers to stop exactly where the budget of the three-byte chain would have
+// stopped. The candidates it skips could never have become the match, so the result
+// is the same, found with far fewer steps where short strings repeat often but their
+// continuations differ (machine code, tables). Keeping the extra chains costs time at
+// every position, so a member only uses them when its first bytes look like binary
+// data in which short strings repeat.
+#pragma once
+
+#include "zip/codec/deflate/DeflateConstants.h"
+#include "zip/codec/deflate/DeflateLevels.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace zb::zip::deflate {
+
+inline std::uint16_t load16(const std::uint8_t* p)
+{
+    std::uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline std::uint32_t load32(const std::uint8_t* p)
+{
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline std::uint64_t load64(const std::uint8_t* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Rolls the next byte into the running hash of three bytes.
+inline unsigned updateHash(unsigned hash, std::uint8_t next)
+{
+    return ((hash << kHashShift) ^ next) & kHashMask;
+}
+
+// Links the string at `pos` into its chain; returns the previous head of that chain
+// (0 when empty), the nearest candidate for a match at `pos`.
+inline unsigned insertString(const std::uint8_t* window, std::uint16_t* head,
+                             std::uint16_t* chain, unsigned& hash, unsigned pos)
+{
+    hash = updateHash(hash, window[pos + 2]);
+    const unsigned candidate = head[hash];
+    chain[pos & kWindowMask] = static_cast<std::uint16_t>(candidate);
+    head[hash] = static_cast<std::uint16_t>(pos);
+    return candidate;
+}
+
+// The four-byte chains and the numbering along the three-byte chains. Each entry
+// keeps a position (low 16 bits) with a number (high 16 bits) in one word, so that a
+// step along a chain costs one load.
+struct LongChains {
+    // By three-byte hash, replacing the plain head table: the newest position and
+    // its number (how many positions that chain has taken).
+    std::uint32_t* head;
+    // By four-byte hash: the newest position.
+    std::uint16_t* head4;
+    // By position: the next older position of its four-byte chain, and the position's
+    // own number on its three-byte chain.
+    std::uint32_t* link4;
+
+    // A small table, so that linking a position rarely misses the cache; strings that
+    // share a slot are told apart by comparing their four bytes.
+    static constexpr unsigned kHash4Bits = 12;
+    static constexpr unsigned kHash4Size = 1u << kHash4Bits;
+    static unsigned hash4(const std::uint8_t* p)
+    {
+        return (load32(p) * 0x9E3779B1u) >> (32 - kHash4Bits);
+    }
+};
+
+// insertString for members that keep the four-byte chains: links `pos` into both
+// chains and numbers it.
+inline unsigned insertStringLong(const std::uint8_t* window, std::uint16_t* chain,
+                                 const LongChains& chains, unsigned& hash, unsigned pos)
+{
+    hash = updateHash(hash, window[pos + 2]);
+    const std::uint32_t entry = chains.head[hash];
+    const unsigned candidate = entry & 0xFFFFu;
+    const std::uint32_t number = (entry + 0x10000u) & 0xFFFF0000u;
+    chain[pos & kWindowMask] = static_cast<std::uint16_t>(candidate);
+    chains.head[hash] = number | pos;
+    const unsigned h4 = LongChains::hash4(window + pos);
+    chains.link4[pos & kWindowMask] = number | chains.head4[h4];
+    chains.head4[h4] = static_cast<std::uint16_t>(pos);
+    return candidate;
+}
+
+// Length of the common prefix of a and b, at most kMaxMatch.
+inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        for (unsigned len = 0; len < 256; len += 8) {
+            const std::uint64_t diff = load64(a + len) ^ load64(b + len);
+            if (diff != 0) {
+                return len + (static_cast<unsigned>(std::countr_zero(diff)) >> 3);
+            }
+        }
+        if (a[256] != b[256]) {
+            return 256;
+        }
+        return a[257] != b[257] ? 257 : kMaxMatch;
+    } else {
+        unsigned len = 0;
+        while (len < kMaxMatch && a[len] == b[len]) {
+            ++len;
+        }
+        return len;
+    }
+}
+
+// Searches the chain from `candidate` for a match at `pos` longer than `best` (the
+// previous match length). Returns the best length found (best itself when none is
+// longer) and records the start of a longer match in `matchStart`. The length may
+// run past the end of the input; the caller cuts it to the lookahead.
+inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* chain,
+                             const DeflateLevel& level, unsigned pos, unsigned candidate,
+                             unsigned best, unsigned& matchStart)
+{
+    unsigned budget = level.chainLength;
+    if (best >= level.goodLength) {
+        budget >>= 2;
+    }
+    const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+    const unsigned nice = level.niceLength;
+    const std::uint8_t* scan = window + pos;
+    // Only a candidate that agrees in the last four bytes of a longer match (the first
+    // three while none is in hand) and in its first four can be longer.
+    const std::uint32_t scanStart = load32(scan);
+    unsigned endAt = best >= kMinMatch ? best - 3 : 0;
+    // The first three bytes of a four-byte load, whatever the byte order.
+    constexpr std::uint32_t kFirstThree =
+        std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+    std::uint32_t endMask = best >= kMinMatch ? 0xFFFFFFFFu : kFirstThree;
+    std::uint32_t startMask = best >= kMinMatch ? 0xFFFFFFFFu : 0u;
+    std::uint32_t scanEnd = load32(scan + endAt) & endMask;
+    do {
+        const std::uint8_t* match = window + candidate;
+        if ((load32(match + endAt) & endMask) != scanEnd ||
+            ((load32(match) ^ scanStart) & startMask) != 0) {
+            continue;
+        }
+        const unsigned len = commonLength(scan, match);
+        if (len > best) {
+            matchStart = candidate;
+            best = len;
+            if (len >= nice) {
+                break;
+            }
+            endAt = best - 3;
+            endMask = 0xFFFFFFFFu;
+            startMask = 0xFFFFFFFFu;
+            scanEnd = load32(scan + endAt);
+        }
+    } while ((candidate = chain[candidate & kWindowMask]) > limit && --budget != 0);
+    return best;
+}
+
+// longestMatch with the help of the four-byte chains (same result).
+inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t* chain,
+                                 const LongChains& chains, const DeflateLevel& level,
+                                 unsigned pos, unsigned candidate, unsigned best,
+                                 unsigned& matchStart)
+{
+    unsigned budget = level.chainLength;
+    if (best >= level.goodLength) {
+        budget >>= 2;
+    }
+    const unsigned fullBudget = budget;
+    const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+    const unsigned nice = level.niceLength;
+    const std::uint8_t* scan = window + pos;
+    const std::uint16_t scanStart = load16(scan);
+    std::uint16_t scanEnd = load16(scan + best - 1);
+    const unsigned first = candidate;
+    // pos was just numbered, one above the first candidate.
+    const std::uint32_t firstNumber = (chains.link4[pos & kWindowMask] >> 16) - 1;
+
+    // Where the walk of the four-byte chain starts, and the position from which on
+    // the three-byte walk has already looked.
+    std::uint32_t entry = chains.link4[pos & kWindowMask];
+    unsigned seenFrom = pos;
+    if (best < kMinMatch) {
+        for (;;) {
+            const std::uint8_t* match = window + candidate;
+            if (load16(match + best - 1) == scanEnd && load16(match) == scanStart) {
+                const unsigned len = commonLength(scan, match);
+                if (len > best) {
+                    matchStart = candidate;
+                    best = len;
+                    if (len >= nice) {
+                        return best;
+                    }
+                    scanEnd = load16(scan + best - 1);
+                    if (len > kMinMatch) {  // this one is on the four-byte chain
+                        entry = chains.link4[candidate & kWindowMask];
+                    }
+                    seenFrom = candidate;
+                    break;
+                }
+            }
+            candidate = chain[candidate & kWindowMask];
+            if (candidate <= limit || --budget == 0) {
+                return best;
+            }
+        }
+    }
+
+    const std::uint32_t scan4 = load32(scan);
+    for (unsigned next = entry & 0xFFFFu; next != 0; next = entry & 0xFFFFu) {
+        entry = chains.link4[next & kWindowMask];
+        if (next >= seenFrom) {
+            continue;
+        }
+        if (next <= limit && next != first) {
+            break;
+        }
+        const std::uint8_t* match = window + next;
+        if (load32(match) != scan4) {
+            continue;  // another string with the same four-byte hash
+        }
+        // Steps from the first candidate along the three-byte chain.
+        if (((firstNumber - (entry >> 16)) & 0xFFFFu) >= fullBudget) {
+            break;
+        }
+        if (load16(match + best - 1) != scanEnd) {
+            continue;
+        }
+        const unsigned len = commonLength(scan, match);
+        if (len > best) {
+            matchStart = next;
+            best = len;
+            if (len >= nice) {
+                break;
+            }
+            scanEnd = load16(scan + best - 1);
+        }
+    }
+    return best;
+}
+
+}  // namespace zb::zip::deflate

@@ -1,0 +1,70 @@
+// The state of one zip run of TZipWriter and its steps: expanding the include lines,
+// the update pass over an old archive, zipping each file, the central directory, and
+// putting the finished archive in place. Private to the writer.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "zip/codec/deflate/Deflate.h"
+#include "zip/records/StoredName.h"
+#include "zip/io/TFileStream.h"
+#include "zip/TZipWriter.h"
+#include "zip/records/WriterRecords.h"
+#include "zip/io/ZipOutputFile.h"
+
+namespace zb::zip {
+
+struct TZipWriter::Run {
+    explicit Run(TZipWriter& writer);
+
+    TZipWriter& w;
+    std::string zipName;               // the archive as named
+    std::filesystem::path archivePath; // the file it names (a link's target)
+    bool updating = false;
+    bool split = false;                // a split set: written whole, then laid onto its parts
+    std::filesystem::path target;      // the archive itself, or the temporary file
+    std::unique_ptr<TZipOutputFile> out;
+    std::unique_ptr<Deflater> deflater;
+    std::vector<TWriterMember> members;      // the new directory, in archive order
+    std::unordered_set<std::string> names;   // every stored name written, as it reads back
+    std::string comment;
+    bool commentWasModified = false;
+    std::uint64_t totalBytes = 0;
+    std::uint64_t bytesDone = 0;
+    std::uint64_t fileBytes = 0;  // read from the current file
+    std::uint64_t fileSize = 0;
+    int count = 0;
+    std::vector<std::string> disposeList;
+    TStoredNameOptions nameOptions;
+
+    // The old archive of an update.
+    std::unique_ptr<TFileStream> old;
+    std::vector<TWriterMember> oldMembers;  // archive order
+
+    void expand();
+    void readOldArchive();
+    void openOutput();
+    void updatePass();
+    // Zips one file (a path ending in "/" is a folder entry); false when it was left out.
+    bool zipOne(const std::string& path);
+    void copyMember(TWriterMember member);
+    void writeDirectory();
+    void finishOutput();
+    void replaceArchive();
+    // Lays the finished archive onto the parts of a split set (ZipWriterSplit.cpp).
+    void layOntoParts();
+    void disposePass();
+    void discardTarget();
+
+    // Pending messages and the cancel request (the write routine and the walk).
+    void processMessages();
+    void progress(std::size_t n);
+};
+
+}  // namespace zb::zip

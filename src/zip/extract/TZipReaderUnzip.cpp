@@ -64,54 +64,17 @@ public:
         : r_(reader), toBuffer_(toBuffer), extracted_(extracted), dest_(std::move(dest)) {}
 
     void execute() {
-        // Members that share their bytes (a zip bomb, or a damaged directory) are
-        // refused before anything is written.
-        const std::uint64_t archiveSize = std::uint64_t(r_.archive_->size());
-        if (auto overlap = findOverlappingMembers(*r_.members_, [&](const TZipHeaderInfo& h) {
-                // In a set, each part is checked by offsets alone (the open file is only one part).
-                if (r_.splitSet_ || h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;
-                return memberStretchEnd(h) <= archiveSize && localSignatureAt(h, archiveSize);
-            }))
-            throw EBadZipFile(overlapMessage(*overlap));
+        refuseOverlaps();
         TSortedZip& list = r_.view();
         const int n = list.count();
-        int numFiles = 0, folders = 0;
-        std::int64_t total = 0;
-        std::vector<std::string> patterns;
-        for (std::string p : r_.FilesList) {
-            for (char& c : p)
-                if (c == '\\') c = '/';
-            patterns.push_back(std::move(p));
-        }
-        for (int i = 0; i < n; ++i) {
-            TZipHeaderInfo& h = *list[i];
-            bool selected = false;
-            const bool isFolder = h.fileName().empty();
-            if (r_.DoAll) {
-                selected = true;
-            } else if (!isFolder || r_.RecreateDirs) {
-                const std::string name = h.storedName();
-                for (const std::string& p : patterns) {
-                    if (wildcardMatch(p, name)) {
-                        selected = true;
-                        break;
-                    }
-                }
-            }
-            h.extractMark = selected ? 1 : 0;
-            if (selected && isFolder) ++folders;
-            if (selected && !isFolder) {
-                ++numFiles;
-                total += std::int64_t(h.uncompressedSize);
-            }
-        }
-        r_.totalBytes_ = total;
+        const Selection chosen = markSelection(list);
+        r_.totalBytes_ = chosen.bytes;
         r_.bytesWritten_ = 0;
         bool stop = false;
-        if (r_.OnStartUnZipInfo) r_.OnStartUnZipInfo(r_, numFiles, total, stop);
+        if (r_.OnStartUnZipInfo) r_.OnStartUnZipInfo(r_, chosen.files, chosen.bytes, stop);
         // An archive of folder entries alone still makes its folders when folders are
         // recreated; the count given to the handler stays one of files.
-        if (stop || (numFiles == 0 && !(folders > 0 && r_.RecreateDirs && !toBuffer_))) return;
+        if (stop || (chosen.files == 0 && !(chosen.folders > 0 && r_.RecreateDirs && !toBuffer_))) return;
 
         for (int i = 0; i < n; ++i) {
             if (!r_.DoAll && !list[i]->extractMark) continue;
@@ -121,6 +84,85 @@ public:
     }
 
 private:
+    // How a step leaves a member: on to the next step, done with it, or to be
+    // processed again at once (a handler asked to retry).
+    enum class Step { Next, Done, Again };
+
+    // What one pass over a member learns on its way: where it goes, where its data
+    // starts, how it is decrypted, what receives its bytes and how decoding went.
+    struct MemberJob {
+        MemberJob(int i, TZipHeaderInfo& header, TStream& stream)
+            : index(i), h(header), archive(stream), stored(header.storedName()), isFolder(header.fileName().empty()) {}
+
+        int index;
+        TZipHeaderInfo& h;
+        TStream& archive;
+        std::string stored;
+        bool isFolder = false;
+        bool isLink = false;
+        std::string folder;
+        std::string target;
+        std::uint64_t dataStart = 0;
+        std::uint64_t compressed = 0;
+        ZipCrypto* cipher = nullptr;
+        TargetFolder place;
+        // Declared after `place`, whose open folder it writes in.
+        std::optional<TempMemberFile> temp;
+        std::string linkText;
+        bool complete = false;
+        bool tooLong = false;
+        std::uint64_t written = 0;
+    };
+
+    // What the selection holds: files, folder entries and the files' bytes.
+    struct Selection {
+        int files = 0;
+        int folders = 0;
+        std::int64_t bytes = 0;
+    };
+
+    // Members that share their bytes (a zip bomb, or a damaged directory) are refused
+    // before anything is written.
+    void refuseOverlaps() {
+        const std::uint64_t archiveSize = std::uint64_t(r_.archive_->size());
+        if (auto overlap = findOverlappingMembers(*r_.members_, [&](const TZipHeaderInfo& h) {
+                // In a set, each part is checked by offsets alone (the open file is only one part).
+                if (r_.splitSet_ || h.diskNumberStart != std::uint32_t(r_.currentPart_)) return true;
+                return memberStretchEnd(h) <= archiveSize && localSignatureAt(h, archiveSize);
+            }))
+            throw EBadZipFile(overlapMessage(*overlap));
+    }
+
+    // Marks the members the file list selects (all of them when asked for all).
+    Selection markSelection(TSortedZip& list) {
+        std::vector<std::string> patterns;
+        for (std::string p : r_.FilesList) {
+            for (char& c : p)
+                if (c == '\\') c = '/';
+            patterns.push_back(std::move(p));
+        }
+        Selection chosen;
+        for (int i = 0; i < list.count(); ++i) {
+            TZipHeaderInfo& h = *list[i];
+            bool selected = false;
+            const bool isFolder = h.fileName().empty();
+            if (r_.DoAll) {
+                selected = true;
+            } else if (!isFolder || r_.RecreateDirs) {
+                const std::string name = h.storedName();
+                selected = std::any_of(patterns.begin(), patterns.end(),
+                                       [&](const std::string& p) { return wildcardMatch(p, name); });
+            }
+            h.extractMark = selected ? 1 : 0;
+            if (selected && isFolder) ++chosen.folders;
+            if (selected && !isFolder) {
+                ++chosen.files;
+                chosen.bytes += std::int64_t(h.uncompressedSize);
+            }
+        }
+        return chosen;
+    }
+
     // Whether a local header signature stands where the member's record points.
     bool localSignatureAt(const TZipHeaderInfo& h, std::uint64_t archiveSize) {
         TStream& archive = *r_.archive_;
@@ -168,196 +210,222 @@ private:
         return retry;
     }
 
-    // Processes one member; true when it is to be processed again at once.
+    // Leaves the member out, as a step's outcome; with `detail` saying why.
+    Step skipped(const MemberJob& job, TSkipReason reason, const std::string& fname) {
+        return skip(reason, fname, job.index, job.h) ? Step::Again : Step::Done;
+    }
+    Step skipped(const MemberJob& job, TSkipReason reason, const std::string& fname, std::string detail) {
+        r_.lastSkipDetail_ = std::move(detail);
+        return skipped(job, reason, fname);
+    }
+
+    // A place that could not be reached: through a link it is an unsafe name,
+    // otherwise it could not be made.
+    Step unreachable(const MemberJob& job, TargetOutcome outcome, const TargetFolder& made, const std::string& fname) {
+        return outcome == TargetOutcome::ThroughLink ? skipped(job, skipUnsafeName, job.stored, made.error)
+                                                     : skipped(job, skipCreateFailed, fname, made.error);
+    }
+
+    // Offers the handler another password after a failed check; true when it gave one.
+    bool newPasswordGiven(int index) {
+        std::string newPassword = r_.Password;
+        if (r_.OnBadPassword) r_.OnBadPassword(r_, index, newPassword);
+        if (!r_.OnBadPassword || newPassword == r_.Password) return false;
+        r_.Password = newPassword;
+        return true;
+    }
+
+    using StepFn = Step (ZipExtractRun::*)(MemberJob&);
+
+    // Processes one member, step by step in this order; true when it is to be
+    // processed again at once.
     bool processMember(int index, const TZipHeaderInfo& record) {
+        static constexpr StepFn kSteps[] = {
+            &ZipExtractRun::checkName,    &ZipExtractRun::readLocalHeader, &ZipExtractRun::makeFolderEntry,
+            &ZipExtractRun::checkKind,    &ZipExtractRun::announce,        &ZipExtractRun::checkMethod,
+            &ZipExtractRun::reachTarget,  &ZipExtractRun::unlock,          &ZipExtractRun::settleExisting,
+            &ZipExtractRun::openOutput,   &ZipExtractRun::decode,          &ZipExtractRun::keepOrReport,
+        };
         TZipHeaderInfo& h = r_.working_;
         h.assign(record);
         r_.lastSkipDetail_.clear();
-        const bool isFolder = h.fileName().empty();
-        const std::string stored = h.storedName();
-        TStream& archive = r_.memberStream();
+        MemberJob job(index, h, r_.memberStream());
+        for (StepFn step : kSteps) {
+            const Step next = (this->*step)(job);
+            if (next != Step::Next) return next == Step::Again;
+        }
+        return false;
+    }
 
+    // A member is made only under a name that is there and safe.
+    Step checkName(MemberJob& job) {
         // A record without a name (damaged) would pass for a folder entry and its data
         // would vanish without a word.
-        if (stored.empty()) {
-            r_.lastSkipDetail_ = "member without a name";
-            return skip(skipBadHeader, stored, index, h);
-        }
+        if (job.stored.empty()) return skipped(job, skipBadHeader, job.stored, "member without a name");
         // Names that would lead outside the destination are never made into paths.
-        if (!toBuffer_ && unsafeMemberName(stored)) {
-            r_.lastSkipDetail_ = "unsafe name \"" + stored + "\"";
-            return skip(skipUnsafeName, stored, index, h);
+        if (!toBuffer_ && unsafeMemberName(job.stored))
+            return skipped(job, skipUnsafeName, job.stored, "unsafe name \"" + job.stored + "\"");
+        return Step::Next;
+    }
+
+    // Finds the member's local header, compares it with the central record and notes
+    // where the data starts. Folder entries have no data to find.
+    Step readLocalHeader(MemberJob& job) {
+        TZipHeaderInfo& h = job.h;
+        if (job.isFolder) return Step::Next;
+        if (r_.splitSet_) {
+            // Offsets count from the start of the member's own part.
+            r_.selectMemberPart(h.diskNumberStart);
+        } else if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) {
+            return skipped(job, skipUnsupported, job.stored, "member stands in another part of a split archive");
         }
+        std::uint8_t local[kLocalHeaderSize];
+        // An offset no file can reach (a damaged ZIP64 field) is a missing header,
+        // not a reason to end the run.
+        const bool reachable = h.relativeOffset < std::uint64_t(INT64_MAX) - kLocalHeaderSize;
+        if (reachable) job.archive.seek(std::int64_t(h.relativeOffset), soFromBeginning);
+        if (!reachable || job.archive.read(local, sizeof local) != sizeof local ||
+            getU32(local) != kLocalHeaderSignature)
+            return skipped(job, skipBadHeader, job.stored, "no local header at offset " + std::to_string(h.relativeOffset));
+        h.localExtraFieldLength = getU16(local + 28);
+        compareLocalHeader(local, h);
+        job.dataStart = h.relativeOffset + kLocalHeaderSize + getU16(local + 26) + getU16(local + 28);
+        return Step::Next;
+    }
 
-        std::uint64_t dataStart = 0;
-        if (!isFolder) {
-            if (r_.splitSet_) {
-                // Offsets count from the start of the member's own part.
-                r_.selectMemberPart(h.diskNumberStart);
-            } else if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) {
-                r_.lastSkipDetail_ = "member stands in another part of a split archive";
-                return skip(skipUnsupported, stored, index, h);
-            }
-            std::uint8_t local[kLocalHeaderSize];
-            // An offset no file can reach (a damaged ZIP64 field) is a missing header,
-            // not a reason to end the run.
-            const bool reachable = h.relativeOffset < std::uint64_t(INT64_MAX) - kLocalHeaderSize;
-            if (reachable) archive.seek(std::int64_t(h.relativeOffset), soFromBeginning);
-            if (!reachable || archive.read(local, sizeof local) != sizeof local ||
-                getU32(local) != kLocalHeaderSignature) {
-                r_.lastSkipDetail_ = "no local header at offset " + std::to_string(h.relativeOffset);
-                return skip(skipBadHeader, stored, index, h);
-            }
-            h.localExtraFieldLength = getU16(local + 28);
-            compareLocalHeader(local, h);
-            dataStart = h.relativeOffset + kLocalHeaderSize + getU16(local + 26) + getU16(local + 28);
+    // Names the target; a folder entry ends here, its folder made when folders are
+    // recreated.
+    Step makeFolderEntry(MemberJob& job) {
+        job.folder = toBuffer_ ? std::string()
+                               : extractFolder(r_.destDir_, r_.rootDir_, r_.RecreateDirs, job.h.directory());
+        job.target = toBuffer_ ? job.stored : job.folder + job.h.fileName();
+        if (!job.isFolder) return Step::Next;
+        if (toBuffer_) return Step::Done;
+        if (r_.RecreateDirs && !job.folder.empty()) {
+            TargetFolder made;
+            TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, job.folder, true, true, made);
+            if (outcome != TargetOutcome::Ready) return unreachable(job, outcome, made, job.folder);
         }
+        ++extracted_;
+        return Step::Done;
+    }
 
-        const std::string folder =
-            toBuffer_ ? std::string() : extractFolder(r_.destDir_, r_.rootDir_, r_.RecreateDirs, h.directory());
-        std::string target = toBuffer_ ? stored : folder + h.fileName();
-
-        if (isFolder) {
-            if (toBuffer_) return false;
-            if (r_.RecreateDirs && !folder.empty()) {
-                TargetFolder made;
-                TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, folder, true, true, made);
-                if (outcome != TargetOutcome::Ready) {
-                    r_.lastSkipDetail_ = made.error;
-                    return outcome == TargetOutcome::ThroughLink ? skip(skipUnsafeName, stored, index, h)
-                                                                 : skip(skipCreateFailed, folder, index, h);
-                }
-            }
-            ++extracted_;
-            return false;
-        }
-
+    // Only files and links are made.
+    Step checkKind(MemberJob& job) {
         // Pipes, devices and sockets are not data; made on restore they could block or
         // open hardware.
-        const std::uint32_t fileType = unixFileType(h);
-        if (!toBuffer_ && fileType != 0 && fileType != S_IFREG && fileType != S_IFLNK) {
-            r_.lastSkipDetail_ = "special file (pipe, device or socket)";
-            return skip(skipUnsupported, stored, index, h);
-        }
-        const bool isLink = !toBuffer_ && fileType == S_IFLNK;
+        const std::uint32_t fileType = unixFileType(job.h);
+        if (!toBuffer_ && fileType != 0 && fileType != S_IFREG && fileType != S_IFLNK)
+            return skipped(job, skipUnsupported, job.stored, "special file (pipe, device or socket)");
+        job.isLink = !toBuffer_ && fileType == S_IFLNK;
+        return Step::Next;
+    }
 
+    // The handler may pass the member by.
+    Step announce(MemberJob& job) {
         bool skipIt = false;
-        if (r_.OnStartUnZip) r_.OnStartUnZip(r_, index, target, skipIt);
-        if (skipIt) return false;
+        if (r_.OnStartUnZip) r_.OnStartUnZip(r_, job.index, job.target, skipIt);
+        return skipIt ? Step::Done : Step::Next;
+    }
 
-        // What the engine cannot decode is refused before anything is created, so an
-        // existing file of that name stays as it is.
+    // What the engine cannot decode is refused before anything is created, so an
+    // existing file of that name stays as it is.
+    Step checkMethod(MemberJob& job) {
+        const TZipHeaderInfo& h = job.h;
         const bool aes = h.compressionMethod == kMethodAes || (h.flags & kFlagStrongEncryption);
-        if (aes || !methodSupported(h.compressionMethod)) {
-            if (aes) {
-                r_.lastSkipDetail_ = "AES or strong encryption is not supported";
-            } else {
-                r_.lastSkipDetail_ = std::string(msg::kUnknownMethod) + " (" + methodName(h.compressionMethod) + ")";
-                if (r_.Ui) r_.Ui->messageBox(platform::MessageKind::Error, msg::kUnknownMethod, msg::kZipErrorCaption);
-            }
-            return skip(skipUnsupported, stored, index, h);
-        }
+        if (!aes && methodSupported(h.compressionMethod)) return Step::Next;
+        if (aes) return skipped(job, skipUnsupported, job.stored, "AES or strong encryption is not supported");
+        const std::string detail = std::string(msg::kUnknownMethod) + " (" + methodName(h.compressionMethod) + ")";
+        r_.lastSkipDetail_ = detail;
+        if (r_.Ui) r_.Ui->messageBox(platform::MessageKind::Error, msg::kUnknownMethod, msg::kZipErrorCaption);
+        return skipped(job, skipUnsupported, job.stored, detail);
+    }
 
-        TargetFolder place;
-        if (!toBuffer_) {
-            TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, target, false, true, place);
-            if (outcome != TargetOutcome::Ready) {
-                r_.lastSkipDetail_ = place.error;
-                return outcome == TargetOutcome::ThroughLink ? skip(skipUnsafeName, stored, index, h)
-                                                             : skip(skipCreateFailed, target, index, h);
-            }
-        }
+    // Opens the folder that receives the target, never through a link.
+    Step reachTarget(MemberJob& job) {
+        if (toBuffer_) return Step::Next;
+        job.place = TargetFolder();
+        TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, job.target, false, true, job.place);
+        return outcome == TargetOutcome::Ready ? Step::Next : unreachable(job, outcome, job.place, job.target);
+    }
 
-        // The password: the last byte of the decrypted header must match.
-        std::uint64_t compressed = h.compressedSize;
-        ZipCrypto* cipher = nullptr;
-        if (h.encrypted()) {
-            if (compressed < kCryptHeaderSize) {
-                r_.lastSkipDetail_ = "encrypted member shorter than its encryption header";
-                return skip(skipBadHeader, stored, index, h);
-            }
-            const std::uint8_t check = cryptCheckByte(h.flags, h.dosDateTime, h.crc32);
-            for (;;) {
-                std::uint8_t header[kCryptHeaderSize];
-                archive.seek(std::int64_t(dataStart), soFromBeginning);
-                if (archive.read(header, sizeof header) != sizeof header) throw EFatalUnzipError();
-                if (checkCryptHeader(r_.cipher_, r_.Password, header, check)) break;
-                std::string newPassword = r_.Password;
-                if (r_.OnBadPassword) r_.OnBadPassword(r_, index, newPassword);
-                if (r_.OnBadPassword && newPassword != r_.Password) {
-                    r_.Password = newPassword;
-                    continue;
-                }
-                return skip(skipBadPassword, stored, index, h);
-            }
-            cipher = &r_.cipher_;
-            dataStart += kCryptHeaderSize;
-            compressed -= kCryptHeaderSize;
+    // The password: the last byte of the decrypted header must match.
+    Step unlock(MemberJob& job) {
+        const TZipHeaderInfo& h = job.h;
+        job.compressed = h.compressedSize;
+        if (!h.encrypted()) return Step::Next;
+        if (job.compressed < kCryptHeaderSize)
+            return skipped(job, skipBadHeader, job.stored, "encrypted member shorter than its encryption header");
+        const std::uint8_t check = cryptCheckByte(h.flags, h.dosDateTime, h.crc32);
+        for (;;) {
+            std::uint8_t header[kCryptHeaderSize];
+            job.archive.seek(std::int64_t(job.dataStart), soFromBeginning);
+            if (job.archive.read(header, sizeof header) != sizeof header) throw EFatalUnzipError();
+            if (checkCryptHeader(r_.cipher_, r_.Password, header, check)) break;
+            if (!newPasswordGiven(job.index)) return skipped(job, skipBadPassword, job.stored);
         }
+        job.cipher = &r_.cipher_;
+        job.dataStart += kCryptHeaderSize;
+        job.compressed -= kCryptHeaderSize;
+        return Step::Next;
+    }
 
-        if (!toBuffer_) {
-            // What stands in the target's place, seen as it is (a link is not followed).
-            std::optional<platform::NodeInfo> existing = place.folder.entry(place.name);
-            if (existing && existing->kind == platform::NodeKind::Directory) {
-                r_.lastSkipDetail_ = "a folder of that name exists";
-                return skip(skipCreateFailed, target, index, h);
-            }
-            if (existing && r_.OverwriteMode != Always) {
-                const std::string asked = target;
-                if (!keepOrReplace(*existing, index, target)) return skip(skipNoOverwrite, target, index, h);
-                // The prompt's handler may name another place; it is reached as safely.
-                if (target != asked) {
-                    place = TargetFolder();
-                    TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, target, false, true, place);
-                    if (outcome != TargetOutcome::Ready) {
-                        r_.lastSkipDetail_ = place.error;
-                        return outcome == TargetOutcome::ThroughLink ? skip(skipUnsafeName, stored, index, h)
-                                                                     : skip(skipCreateFailed, target, index, h);
-                    }
-                    existing = place.folder.entry(place.name);
-                    if (existing && existing->kind == platform::NodeKind::Directory) {
-                        r_.lastSkipDetail_ = "a folder of that name exists";
-                        return skip(skipCreateFailed, target, index, h);
-                    }
-                }
-            }
-            // Renaming would get round a read-only file; it is replaced only when asked.
-            if (existing && existing->kind == platform::NodeKind::File && !(existing->mode & S_IWUSR) &&
-                !r_.ReplaceReadOnly) {
-                r_.lastSkipDetail_ = "the existing file is read-only";
-                return skip(skipCreateFailed, target, index, h);
+    // What stands in the target's place, seen as it is (a link is not followed): a
+    // folder is never replaced, a file only as the overwrite rule says.
+    Step settleExisting(MemberJob& job) {
+        if (toBuffer_) return Step::Next;
+        std::optional<platform::NodeInfo> existing = job.place.folder.entry(job.place.name);
+        if (existing && existing->kind == platform::NodeKind::Directory)
+            return skipped(job, skipCreateFailed, job.target, "a folder of that name exists");
+        if (existing && r_.OverwriteMode != Always) {
+            const std::string asked = job.target;
+            if (!keepOrReplace(*existing, job.index, job.target))
+                return skipped(job, skipNoOverwrite, job.target);
+            // The prompt's handler may name another place; it is reached as safely.
+            if (job.target != asked) {
+                if (const Step reached = reachTarget(job); reached != Step::Next) return reached;
+                existing = job.place.folder.entry(job.place.name);
+                if (existing && existing->kind == platform::NodeKind::Directory)
+                    return skipped(job, skipCreateFailed, job.target, "a folder of that name exists");
             }
         }
+        // Renaming would get round a read-only file; it is replaced only when asked.
+        if (existing && existing->kind == platform::NodeKind::File && !(existing->mode & S_IWUSR) &&
+            !r_.ReplaceReadOnly)
+            return skipped(job, skipCreateFailed, job.target, "the existing file is read-only");
+        return Step::Next;
+    }
 
-        std::optional<TempMemberFile> temp;
-        std::string linkText;
-        if (!toBuffer_ && !isLink) {
-            temp.emplace(place.folder, target);
-            if (!temp->created()) {
-                r_.lastSkipDetail_ = temp->error();
-                return skip(skipCreateFailed, target, index, h);
-            }
+    // The file is written to a temporary beside the target; a link's short text is
+    // kept in memory.
+    Step openOutput(MemberJob& job) {
+        if (!toBuffer_ && !job.isLink) {
+            job.temp.emplace(job.place.folder, job.target);
+            if (!job.temp->created()) return skipped(job, skipCreateFailed, job.target, job.temp->error());
         }
+        // A link's text is short; a member that says otherwise is not a link.
+        if (job.isLink && job.h.uncompressedSize >= kMaxLinkText)
+            return skipped(job, skipUnsafeName, job.stored, "link text too long");
+        return Step::Next;
+    }
 
-        // Decode.
+    // Decodes the member through its cipher and its method's decoder into the sink,
+    // reporting progress on the way.
+    Step decode(MemberJob& job) {
+        const TZipHeaderInfo& h = job.h;
         int bufferNum = 0;
         MemberOutput::Sink sink;
         if (toBuffer_) {
             sink = [&](const std::uint8_t* data, std::size_t size) {
                 if (!r_.OnGetNextBuffer) return;
                 bool quit = false;
-                r_.OnGetNextBuffer(r_, data, size, target, bufferNum++, quit);
+                r_.OnGetNextBuffer(r_, data, size, job.target, bufferNum++, quit);
                 if (quit) throw QuitRun{};
             };
-        } else if (isLink) {
-            // A link's text is short; a member that says otherwise is not a link.
-            if (h.uncompressedSize >= kMaxLinkText) {
-                r_.lastSkipDetail_ = "link text too long";
-                return skip(skipUnsafeName, stored, index, h);
-            }
-            sink = [&](const std::uint8_t* data, std::size_t size) { linkText.append(data, data + size); };
+        } else if (job.isLink) {
+            sink = [&](const std::uint8_t* data, std::size_t size) { job.linkText.append(data, data + size); };
         } else {
-            sink = temp->sink();
+            sink = job.temp->sink();
         }
         const std::uint64_t size = h.uncompressedSize;
         MemberOutput output(size, sink, [&](std::uint64_t memberWritten, std::size_t flushed) {
@@ -365,49 +433,50 @@ private:
             r_.bytesWritten_ += std::int64_t(flushed);
             if (r_.OnTotalPercentDone) r_.OnTotalPercentDone(r_, percent(std::uint64_t(r_.bytesWritten_), r_.totalBytes_));
         });
-        MemberInput input(archive, compressed, cipher, [this] { r_.processMessagesAndCancel(); });
+        MemberInput input(job.archive, job.compressed, job.cipher, [this] { r_.processMessagesAndCancel(); });
         DecodeParams params;
         params.method = h.compressionMethod;
         params.flags = h.flags;
-        params.compressedSize = compressed;
+        params.compressedSize = job.compressed;
         params.uncompressedSize = size;
 
-        // Any exception leaves the run here; the temporary file goes with `temp`.
-        bool complete = false;
-        bool tooLong = false;
+        // Any exception leaves the run here; the temporary file goes with the job.
         try {
-            archive.seek(std::int64_t(dataStart), soFromBeginning);
+            job.archive.seek(std::int64_t(job.dataStart), soFromBeginning);
             r_.runningCrc_ = kCrc32Preset;
             DecodeStatus status = decodeMember(input, output, params);
             output.finish();
-            complete = status == DecodeStatus::Complete;
+            job.complete = status == DecodeStatus::Complete;
         } catch (const EBiggerThanUncompressed&) {
-            tooLong = true;
+            job.tooLong = true;
         }
         r_.runningCrc_ = output.crcRegister();
+        job.written = output.written();
+        return Step::Next;
+    }
 
+    // A member that decoded whole and true is put in its place; otherwise the
+    // temporary goes, and the failure is a wrong password or a bad CRC.
+    Step keepOrReport(MemberJob& job) {
+        const TZipHeaderInfo& h = job.h;
         const std::uint32_t calc = ~r_.runningCrc_;
-        if (complete && calc == h.crc32 && output.written() == size) {
-            if (!toBuffer_ && !commitMember(place, temp, linkText, index, target, h)) return false;
-            if (r_.OnEndUnZip) r_.OnEndUnZip(r_, index, target);
+        if (job.complete && calc == h.crc32 && job.written == h.uncompressedSize) {
+            if (!toBuffer_ && !commitMember(job.place, job.temp, job.linkText, job.index, job.target, h))
+                return Step::Done;
+            if (r_.OnEndUnZip) r_.OnEndUnZip(r_, job.index, job.target);
             ++extracted_;
-            return false;
+            return Step::Done;
         }
-        temp.reset();
+        job.temp.reset();
         if (h.encrypted()) {
-            std::string newPassword = r_.Password;
-            if (r_.OnBadPassword) r_.OnBadPassword(r_, index, newPassword);
-            if (r_.OnBadPassword && newPassword != r_.Password) {
-                r_.Password = newPassword;
-                return true;
-            }
-            return skip(skipBadPassword, stored, index, h);
+            if (newPasswordGiven(job.index)) return Step::Again;
+            return skipped(job, skipBadPassword, job.stored);
         }
-        if (tooLong) r_.lastSkipDetail_ = msg::kBiggerThanUncompressed;
-        else if (!complete) r_.lastSkipDetail_ = "corrupt " + methodName(h.compressionMethod) + " data";
-        else if (output.written() != size) r_.lastSkipDetail_ = "size differs from the stored size";
-        if (r_.OnBadCRC) r_.OnBadCRC(r_, calc, h.crc32, index);
-        return false;
+        if (job.tooLong) r_.lastSkipDetail_ = msg::kBiggerThanUncompressed;
+        else if (!job.complete) r_.lastSkipDetail_ = "corrupt " + methodName(h.compressionMethod) + " data";
+        else if (job.written != h.uncompressedSize) r_.lastSkipDetail_ = "size differs from the stored size";
+        if (r_.OnBadCRC) r_.OnBadCRC(r_, calc, h.crc32, job.index);
+        return Step::Done;
     }
 
     // The overwrite rule for a target that exists: true to replace it.

@@ -17,6 +17,10 @@
 
 namespace zb::cli {
 
+void ArchiveIo::clearBar() const {
+    if (progress) progress->clear();
+}
+
 std::string dosDateTimeText(std::uint32_t dos) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", 1980 + (dos >> 25), (dos >> 21) & 0x0F,
@@ -88,12 +92,33 @@ void setUpReader(zip::TZipReader& reader, const std::string& archive, bool rebui
     reader.IncompleteZipMode = rebuild ? zip::izAssumeBad : zip::izAssumeNotAZip;
 }
 
+void showProgress(zip::TZipReader& reader, ArchiveIo& io, const std::string& current) {
+    reader.OnTotalPercentDone = [&io, &current](zip::TZipReader&, int percent) {
+        if (io.progress) io.progress->update(percent, current);
+    };
+}
+
+void prepareMemberRun(zip::TZipReader& reader, const MemberRunOptions& options, ArchiveIo& io, std::string& current) {
+    setUpReader(reader, options.archive, options.rebuild);
+    reader.DoAll = options.members.empty();
+    reader.FilesList = options.members;
+    if (options.password) reader.Password = *options.password;
+    attachPasswordPrompt(reader, io, options.password.has_value());
+    reader.OnStartUnZip = [&current](zip::TZipReader&, int, std::string& name, bool&) { current = name; };
+    showProgress(reader, io, current);
+}
+
+bool announceMemberRun(zip::TZipReader& reader, const MemberRunOptions& options, ArchiveIo& io) {
+    if (!options.quiet) io.out << "Archive:  " << options.archive << '\n';
+    return reportUnmatched(io, unmatchedPatterns(reader, options.members));
+}
+
 void attachPasswordPrompt(zip::TZipReader& reader, ArchiveIo& io, bool passwordGiven) {
     if (passwordGiven || !io.interactive) return;
     auto asked = std::make_shared<std::map<int, int>>();
     reader.OnBadPassword = [&io, asked](zip::TZipReader& r, int index, std::string& password) {
         if (++(*asked)[index] > 3) return;
-        if (io.progress) io.progress->clear();
+        io.clearBar();
         const std::string name = r.Member(index).storedName();
         const std::string prompt = (*asked)[index] == 1 ? "[" + r.ZipName() + "] " + name + " password: "
                                                          : "password incorrect--reenter: ";
@@ -123,6 +148,7 @@ CancelOnInterrupt::~CancelOnInterrupt() {
 }
 
 int reportArchiveError(ArchiveIo& io, const std::string& archive) {
+    io.clearBar();
     try {
         throw;
     } catch (const zip::EUserCanceled& e) {

@@ -1,6 +1,6 @@
-// What the archive commands share: the reader set up for a command, texts for dates
-// and skipped members, the password prompt for encrypted members, and Ctrl-C turned
-// into the engine's cancel request.
+// What the archive commands share: the reader set up for a command and wired to the
+// terminal, texts for dates and skipped members, the password prompt for encrypted
+// members, and Ctrl-C turned into the engine's cancel request.
 #pragma once
 
 #include <cstdint>
@@ -46,12 +46,25 @@ bool reportRepairs(ArchiveIo& io, const zip::TZipReader& reader, const std::stri
 // record (not an archive, or rebuilt from the local headers).
 void setUpReader(zip::TZipReader& reader, const std::string& archive, bool rebuild);
 
+// Keeps the terminal's progress bar at the run's percentage, under the name in
+// `current` (which must outlive the run).
+void showProgress(zip::TZipReader& reader, ArchiveIo& io, const std::string& current);
+
+// Sets the reader up for a run over the options' members: the archive, the selection,
+// the password (given, or asked for on the terminal), and the progress bar under the
+// member at hand, whose name the run keeps in `current` (which must outlive it).
+void prepareMemberRun(zip::TZipReader& reader, const MemberRunOptions& options, ArchiveIo& io, std::string& current);
+
+// Names the archive (unless quiet), then reports the patterns that match no member;
+// true when there was one.
+bool announceMemberRun(zip::TZipReader& reader, const MemberRunOptions& options, ArchiveIo& io);
+
 // When no password was given on the command line, an encrypted member whose check
 // fails asks for one on the terminal (without echo), up to three times a member.
 void attachPasswordPrompt(zip::TZipReader& reader, ArchiveIo& io, bool passwordGiven);
 
 // Reports the exception being handled (call it inside a catch block) on the error
-// stream and gives the exit code: interrupted for a cancel, failed for anything else.
+// stream, below the progress bar, and gives the exit code: interrupted for a cancel, failed for anything else.
 int reportArchiveError(ArchiveIo& io, const std::string& archive);
 
 // While alive, the first Ctrl-C asks the reader to stop at the next block (the run then

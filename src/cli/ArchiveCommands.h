@@ -1,8 +1,8 @@
 // The archive commands, in the habits of Info-ZIP's unzip and zip: "list" shows the
 // members, "test" decodes every member and checks its CRC without writing anything,
 // "unzip" extracts, "zip" packs files into a new or an existing archive. Each run
-// function takes its streams, so tests drive the commands without a process; the
-// register functions add them to the command line.
+// function takes its streams, so tests drive the commands without a process; their
+// options are plain structs that the command line fills.
 #pragma once
 
 #include <iosfwd>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/Commands.h"
+#include "cli/CliSettings.h"
 
 namespace zb::cli {
 
@@ -23,6 +23,9 @@ struct ArchiveIo {
     std::ostream& err;
     bool interactive = false;          // questions and password prompts may be asked on `in`
     ProgressBar* progress = nullptr;   // the terminal's progress bar, if any
+
+    // Takes the progress bar off the terminal before a line is printed.
+    void clearBar() const;
 };
 
 struct ListOptions {
@@ -31,7 +34,8 @@ struct ListOptions {
     bool rebuild = false;                   // list a damaged archive from its local headers
 };
 
-struct TestOptions {
+// What "test" and "unzip" share: the members they decode, and how.
+struct MemberRunOptions {
     std::string archive;
     std::vector<std::string> members;  // patterns; all members when empty
     std::optional<std::string> password;
@@ -39,17 +43,14 @@ struct TestOptions {
     bool quiet = false;
 };
 
-struct UnzipOptions {
-    std::string archive;
-    std::vector<std::string> members;
+struct TestOptions : MemberRunOptions {};
+
+struct UnzipOptions : MemberRunOptions {
     std::string destDir = ".";
     std::string overwrite = "prompt";  // prompt, always, never, newer, older
     bool overwriteAlways = false;      // -o
     bool overwriteNever = false;       // -n
     bool junkPaths = false;            // -j: do not recreate folders
-    std::optional<std::string> password;
-    bool rebuild = false;
-    bool quiet = false;
 };
 
 struct ZipOptions {
@@ -76,10 +77,5 @@ int runListCommand(const ListOptions& options, ArchiveIo& io);
 int runTestCommand(const TestOptions& options, ArchiveIo& io);
 int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io);
 int runZipCommand(const ZipOptions& options, ArchiveIo& io);
-
-void registerListCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
-void registerTestCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
-void registerUnzipCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
-void registerZipCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode);
 
 }  // namespace zb::cli

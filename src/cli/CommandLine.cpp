@@ -2,15 +2,21 @@
 // once. Each callback hands its options to the command's run function. See CommandLine.h.
 #include "cli/CommandLine.h"
 
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "cli/AddProjectCommand.h"
 #include "cli/ArchiveCommands.h"
 #include "cli/ArchivesCommand.h"
 #include "cli/BackupCommand.h"
-#include "cli/Commands.h"
+#include "cli/CliSettings.h"
 #include "cli/LogCommand.h"
+#include "cli/ProgressBar.h"
 #include "cli/ProjectsCommand.h"
 #include "cli/RestoreCommand.h"
 #include "cli/TerminalUi.h"
@@ -18,6 +24,9 @@
 
 namespace zb::cli {
 namespace {
+
+// Each add function adds one subcommand whose callback sets the exit code.
+using ExitCode = int;
 
 void addProjectsCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
     auto* cmd = app.add_subcommand("projects", "List the backup projects with their schedules");
@@ -116,6 +125,100 @@ void addArchivesCommand(CLI::App& app, const GlobalOptions& global, ExitCode& ex
     });
 }
 
+// An option whose absence is not an empty text: the value is kept only when given.
+CLI::Option* addOptionalText(CLI::App* cmd, const std::string& name, std::optional<std::string>& value,
+                             const std::string& description) {
+    return cmd->add_option_function<std::string>(
+        name, [&value](const std::string& text) { value = text; }, description);
+}
+
+// The callback of an archive command: its options handed to its run function on the
+// process's streams. With `terminal`, questions and passwords may be asked when
+// standard input is a terminal, and a progress bar shows on standard error.
+template <class Options>
+void runArchiveCommand(CLI::App* cmd, std::shared_ptr<Options> options, int (*run)(const Options&, ArchiveIo&),
+                       bool terminal, ExitCode& exitCode) {
+    cmd->callback([options, run, terminal, &exitCode] {
+        if (!terminal) {
+            ArchiveIo io{std::cin, std::cout, std::cerr};
+            exitCode = run(*options, io);
+            return;
+        }
+        ProgressBar bar = ProgressBar::forStderr();
+        ArchiveIo io{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, &bar};
+        exitCode = run(*options, io);
+    });
+}
+
+void addListCommand(CLI::App& app, ExitCode& exitCode) {
+    auto options = std::make_shared<ListOptions>();
+    auto* cmd = app.add_subcommand("list", "List the members of an archive");
+    cmd->add_option("archive", options->archive, "The ZIP archive")->required();
+    cmd->add_option("members", options->members, "Only the members matching these patterns");
+    cmd->add_flag("--rebuild", options->rebuild, "Read a damaged archive from its local headers");
+    runArchiveCommand(cmd, options, &runListCommand, false, exitCode);
+}
+
+void addTestCommand(CLI::App& app, ExitCode& exitCode) {
+    auto options = std::make_shared<TestOptions>();
+    auto* cmd = app.add_subcommand("test", "Decode every member and check its CRC, writing nothing");
+    cmd->add_option("archive", options->archive, "The ZIP archive")->required();
+    cmd->add_option("members", options->members, "Only the members matching these patterns");
+    addOptionalText(cmd, "-P,--password", options->password, "Password of encrypted members");
+    cmd->add_flag("--rebuild", options->rebuild, "Read a damaged archive from its local headers");
+    cmd->add_flag("-q,--quiet", options->quiet, "Report only failures");
+    runArchiveCommand(cmd, options, &runTestCommand, true, exitCode);
+}
+
+void addUnzipCommand(CLI::App& app, ExitCode& exitCode) {
+    auto options = std::make_shared<UnzipOptions>();
+    auto* cmd = app.add_subcommand("unzip", "Extract the members of an archive");
+    cmd->add_option("archive", options->archive, "The ZIP archive")->required();
+    cmd->add_option("members", options->members, "Only the members matching these patterns");
+    cmd->add_option("-d,--dest", options->destDir, "Folder to extract into (default: the current folder)");
+    cmd->add_flag("-o", options->overwriteAlways, "Replace existing files without asking");
+    cmd->add_flag("-n", options->overwriteNever, "Never replace existing files");
+    cmd->add_option("--overwrite", options->overwrite, "prompt, always, never, newer or older (default prompt)");
+    cmd->add_flag("-j,--junk-paths", options->junkPaths, "Do not recreate the members' folders");
+    addOptionalText(cmd, "-P,--password", options->password, "Password of encrypted members");
+    cmd->add_flag("--rebuild", options->rebuild, "Read a damaged archive from its local headers");
+    cmd->add_flag("-q,--quiet", options->quiet, "Report only failures");
+    runArchiveCommand(cmd, options, &runUnzipCommand, true, exitCode);
+}
+
+void addZipCommand(CLI::App& app, ExitCode& exitCode) {
+    auto options = std::make_shared<ZipOptions>();
+    auto* cmd = app.add_subcommand("zip", "Pack files into a ZIP archive (new, or update an existing one)");
+    cmd->add_option("archive", options->archive, "The archive to write")->required();
+    cmd->add_option("specs", options->specs,
+                    "Files, folders, or folder/mask (\"docs/*.txt\"; a leading | = this folder only, > = with "
+                    "subfolders)");
+    cmd->add_flag("-r,--recurse", options->recurse, "Search subfolders; a folder is packed with all it holds");
+    cmd->add_flag("-D,--no-dir-entries", options->noDirEntries, "With -r: no entries for the folders themselves");
+    cmd->add_flag("-p,--store-paths", options->storePaths, "Keep the folders of each file in its stored name");
+    cmd->add_flag("-y,--symlinks", options->storeLinks,
+                  "Store links as links (their text), links to folders and dangling ones too; none followed");
+    cmd->add_option("--root", options->root, "Store paths relative to this folder; relative SPECs start there");
+    for (int level = 0; level <= 9; ++level) {
+        auto* flag = cmd->add_flag_callback("-" + std::to_string(level), [options, level] { options->level = level; },
+                                            "Level: -0 stores only, -1 fastest ... -9 smallest");
+        if (level != 0) flag->group("");  // one line of help for the ten of them
+    }
+    cmd->add_option("--level", options->level, "Compression level 0 (store) to 9 (default 6)");
+    addOptionalText(cmd, "-P,--password", options->password, "Encrypt with this password");
+    cmd->add_flag("-e,--encrypt", options->promptPassword, "Encrypt; ask for the password on the terminal");
+    cmd->add_option("-x,--exclude", options->exclude, "Leave out files that match (repeatable)")
+        ->allow_extra_args(false);
+    cmd->add_option("-n,--no-compress", options->noCompress, "Store files whose name matches (repeatable)")
+        ->allow_extra_args(false);
+    addOptionalText(cmd, "--comment", options->comment, "Archive comment");
+    cmd->add_flag("-u,--update", options->update, "Replace members by newer files, add new ones (the default)");
+    cmd->add_flag("-f,--freshen", options->freshen, "Only replace members by newer files, add nothing new");
+    cmd->add_flag("--replace", options->replace, "Replace members whatever the files' dates, add new ones");
+    cmd->add_flag("-q,--quiet", options->quiet, "No file list; only warnings and errors");
+    runArchiveCommand(cmd, options, &runZipCommand, true, exitCode);
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char** argv) {
@@ -133,10 +236,10 @@ int runCommandLine(int argc, char** argv) {
     addLogCommand(app, global, exitCode);
     addAddProjectCommand(app, global, exitCode);
     addArchivesCommand(app, global, exitCode);
-    registerListCommand(app, global, exitCode);
-    registerTestCommand(app, global, exitCode);
-    registerUnzipCommand(app, global, exitCode);
-    registerZipCommand(app, global, exitCode);
+    addListCommand(app, exitCode);
+    addTestCommand(app, exitCode);
+    addUnzipCommand(app, exitCode);
+    addZipCommand(app, exitCode);
 
     try {
         app.parse(argc, argv);

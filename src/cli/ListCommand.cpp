@@ -3,7 +3,7 @@
 // encrypted, then the totals. A pattern that matches nothing, or a directory that
 // needed repair, makes the exit code non-zero.
 #include <cstdio>
-#include <iostream>
+#include <ostream>
 
 #include "cli/ArchiveCommandSupport.h"
 #include "cli/ArchiveCommands.h"
@@ -62,18 +62,6 @@ int runListCommand(const ListOptions& options, ArchiveIo& io) {
         io.err << "Error: " << options.archive << ": " << e.what() << '\n';
         return kExitFailed;
     }
-}
-
-void registerListCommand(CLI::App& app, const GlobalOptions&, ExitCode& exitCode) {
-    auto options = std::make_shared<ListOptions>();
-    auto* cmd = app.add_subcommand("list", "List the members of an archive");
-    cmd->add_option("archive", options->archive, "The ZIP archive")->required();
-    cmd->add_option("members", options->members, "Only the members matching these patterns");
-    cmd->add_flag("--rebuild", options->rebuild, "Read a damaged archive from its local headers");
-    cmd->callback([options, &exitCode] {
-        ArchiveIo io{std::cin, std::cout, std::cerr};
-        exitCode = runListCommand(*options, io);
-    });
 }
 
 }  // namespace zb::cli

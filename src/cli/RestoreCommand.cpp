@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "cli/OverwriteMode.h"
 #include "cli/ProjectLookup.h"
 #include "log/ActivityLog.h"
 #include "platform/Paths.h"
@@ -12,18 +13,6 @@
 
 namespace zb::cli {
 namespace {
-
-zip::TUZOverwriteMode modeOf(const RestoreOptions& o) {
-    if (o.overwriteAlways) return zip::Always;
-    if (o.overwriteNever) return zip::Never;
-    if (o.overwrite) {
-        if (*o.overwrite == "always") return zip::Always;
-        if (*o.overwrite == "never") return zip::Never;
-        if (*o.overwrite == "newer") return zip::ifNewer;
-        if (*o.overwrite == "older") return zip::ifOlder;
-    }
-    return zip::Prompt;
-}
 
 // The project the entry names: the one asked for, else the project whose save folder
 // holds the archive (the one whose prefix begins the archive's name, when several
@@ -63,6 +52,13 @@ std::string logProject(const store::ProjectStore& projects, const RestoreOptions
 
 int runRestoreCommand(const CliSettings& settings, const RestoreOptions& options, platform::Ui& ui,
                       std::ostream& err) {
+    std::string error;
+    const auto mode = parseOverwriteMode(options.overwriteAlways, options.overwriteNever,
+                                         options.overwrite.value_or("prompt"), error);
+    if (!mode) {
+        err << "Error: " << error << '\n';
+        return kExitBadRequest;
+    }
     store::ProjectStore projects(settings.projectIni());
     const std::string archive = platform::expandFileName(options.archive);
     bool known = true;
@@ -78,7 +74,7 @@ int runRestoreCommand(const CliSettings& settings, const RestoreOptions& options
     choices.fileName = platform::extractFileName(archive);
     choices.destination = options.destination;
     choices.useFolderNames = !options.junkPaths;
-    choices.overwriteMode = modeOf(options);
+    choices.overwriteMode = *mode;
     choices.password = options.password.value_or("");
     choices.askFirst = false;
     const auto result = session.SpRestoreClick(choices, project);

@@ -7,17 +7,15 @@
 // while it was packed is named too, but it is in the archive as read. What is no data
 // (a pipe, a device, a link that leads nowhere) is named and left out without making
 // the run fail; with -y a link of any kind is stored as the link it is.
-#include <unistd.h>
-
 #include <filesystem>
-#include <iostream>
-#include <memory>
+#include <istream>
+#include <optional>
+#include <ostream>
 
 #include "cli/ArchiveCommandSupport.h"
 #include "cli/ArchiveCommands.h"
 #include "cli/CliSettings.h"
 #include "cli/PasswordPrompt.h"
-#include "cli/ProgressBar.h"
 #include "zip/TZipWriter.h"
 #include "zip/ZipErrors.h"
 
@@ -80,32 +78,20 @@ const char* pathSkipText(zip::TPathSkipReason reason) {
     return "left out";
 }
 
-// The password from -P or asked twice on the terminal; nullopt after an error message.
-std::optional<std::string> passwordFor(const ZipOptions& o, ArchiveIo& io, bool& refused) {
-    refused = false;
+// The password from -P or asked twice on the terminal; `refusal` says why there is
+// none when the options ask for one that cannot be had.
+std::optional<std::string> passwordFor(const ZipOptions& o, ArchiveIo& io, std::string& refusal) {
     if (!o.promptPassword) return o.password;
-    if (o.password) {
-        io.err << "Error: -e and -P exclude each other\n";
-        refused = true;
+    auto refuse = [&refusal](const char* why) -> std::optional<std::string> {
+        refusal = why;
         return std::nullopt;
-    }
+    };
+    if (o.password) return refuse("-e and -P exclude each other");
     const auto first = promptPassword(io.in, io.err, "Enter password: ", io.interactive);
-    if (!first) {
-        io.err << "Error: a password can only be asked for on a terminal (use -P)\n";
-        refused = true;
-        return std::nullopt;
-    }
+    if (!first) return refuse("a password can only be asked for on a terminal (use -P)");
     const auto second = promptPassword(io.in, io.err, "Verify password: ", io.interactive);
-    if (!second || *second != *first) {
-        io.err << "Error: the passwords do not match\n";
-        refused = true;
-        return std::nullopt;
-    }
-    if (first->empty()) {
-        io.err << "Error: the password is empty\n";
-        refused = true;
-        return std::nullopt;
-    }
+    if (!second || *second != *first) return refuse("the passwords do not match");
+    if (first->empty()) return refuse("the password is empty");
     return first;
 }
 
@@ -124,33 +110,25 @@ std::string refusedOptions(const ZipOptions& o) {
     return {};
 }
 
-}  // namespace
-
-int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
-    if (const std::string refused = refusedOptions(options); !refused.empty()) {
-        io.err << "Error: " << refused << '\n';
-        return kExitBadRequest;
-    }
-    bool refused = false;
-    const std::optional<std::string> password = passwordFor(options, io, refused);
-    if (refused) return kExitBadRequest;
-
-    auto clearBar = [&] {
-        if (io.progress) io.progress->clear();
-    };
+// What a packing run has counted, and the member at hand for the file list and the
+// progress bar.
+struct ZipTally {
     int leftOut = 0;
-    auto warn = [&](const std::string& text) {
-        ++leftOut;
-        clearBar();
-        io.err << "  warning: " << text << '\n';
-    };
+    int folders = 0;
+    std::string current;
+};
 
-    zip::TZipWriter w;
-    std::string root;
-    if (!options.root.empty()) {
-        std::error_code ec;
-        root = fs::absolute(options.root, ec).lexically_normal().string();
-        if (root.back() != '/') root += '/';
+// A file that was left out: named as a warning, and the run fails.
+void warnLeftOut(ArchiveIo& io, ZipTally& tally, const std::string& text) {
+    ++tally.leftOut;
+    io.clearBar();
+    io.err << "  warning: " << text << '\n';
+}
+
+// The writer set up as the options say; true when the folders -r walks get entries.
+bool configureWriter(zip::TZipWriter& w, const ZipOptions& options, const std::string& root,
+                     const std::optional<std::string>& password) {
+    if (!root.empty()) {
         w.SetRootDir(root);
         w.SetRelativePaths(true);
     } else if (options.storePaths) {
@@ -167,9 +145,107 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
     w.SetExcludeList(patternsFor(options.exclude, root));
     w.SetNoCompressList(options.noCompress);
     w.SetZipAction(options.freshen ? zip::zaFreshen : options.replace ? zip::zaReplace : zip::zaUpdate);
+    return folderEntries;
+}
+
+// The --root folder as the writer takes it: absolute, ending in "/"; empty without one.
+std::string rootFolder(const ZipOptions& options) {
+    if (options.root.empty()) return {};
+    std::error_code ec;
+    std::string root = fs::absolute(options.root, ec).lexically_normal().string();
+    if (!root.empty() && root.back() != '/') root += '/';
+    return root;
+}
+
+// What was left out, and why, on the error stream. What is no data is named without
+// failing the run; a folder link is only noted, unless quiet.
+void reportLeftOut(zip::TZipWriter& w, const ZipOptions& options, ArchiveIo& io, ZipTally& tally) {
+    w.OnNoSuchFile = [&](zip::TZipWriter&, const std::string& path) {
+        warnLeftOut(io, tally, "name not matched: " + path);
+    };
+    w.OnSkippingFile = [&](zip::TZipReader&, zip::TSkipReason reason, const std::string& path, int, bool&) {
+        warnLeftOut(io, tally,
+                    (reason == zip::skipNoOverwrite ? "duplicate name, left out: " : "could not open for reading: ") +
+                        path);
+    };
+    w.OnPathSkipped = [&](zip::TZipWriter&, zip::TPathSkipReason reason, const std::string& path) {
+        if (reason == zip::psFolderLink) {
+            // Not followed on purpose, so the walk cannot loop: worth a note, not a failure.
+            if (!options.quiet) {
+                io.clearBar();
+                io.err << "  note: " << pathSkipText(reason) << ": " << path << '\n';
+            }
+            return;
+        }
+        if (reason == zip::psSpecialFile) {
+            // No data to lose: named, even when quiet, but the run has not failed.
+            io.clearBar();
+            std::error_code linkError;
+            io.err << "  warning: "
+                   << (fs::is_symlink(path, linkError) ? "link that leads nowhere, left out (-y stores it as a link)"
+                                                       : pathSkipText(reason))
+                   << ": " << path << '\n';
+            return;
+        }
+        warnLeftOut(io, tally, std::string(pathSkipText(reason)) + ": " + path);
+    };
+    w.OnFileChanged = [&](zip::TZipWriter&, const std::string& path) {
+        io.clearBar();
+        io.err << "  warning: changed while packed, stored as read: " << path << '\n';
+    };
+}
+
+// Each member packed, with its method and saving, on the output (unless quiet), and
+// the progress bar under the member at hand.
+void reportPacked(zip::TZipWriter& w, const ZipOptions& options, ArchiveIo& io, ZipTally& tally, bool encrypted) {
+    w.OnStartZip = [&](zip::TZipWriter&, const std::string&, zip::TZipHeaderInfo& header, bool&) {
+        tally.current = header.storedName();
+    };
+    w.OnEndZip = [&, encrypted](zip::TZipWriter&, const std::string& path, std::int64_t u, std::int64_t c,
+                                std::int64_t) {
+        if (!path.empty() && path.back() == '/') ++tally.folders;
+        if (options.quiet) return;
+        io.clearBar();
+        if (encrypted && c >= kEncryptionHeader) c -= kEncryptionHeader;
+        io.out << "  adding: " << tally.current << " (" << methodText(u, c) << ")\n";
+    };
+    showProgress(w, io, tally.current);
+}
+
+// The closing lines and the exit code of a run that wrote the archive.
+int summarise(const ZipOptions& options, ArchiveIo& io, const ZipTally& tally, int zipped, bool existed) {
+    const int count = zipped - tally.folders;  // files; folder entries come with them
+    if (!existed && count == 0 && !options.comment) {
+        // Nothing matched: an empty new archive would only hide the mistake.
+        std::error_code ec;
+        fs::remove(options.archive, ec);
+        io.err << "Error: nothing to pack; " << options.archive << " was not written\n";
+        return kExitFailed;
+    }
+    if (!options.quiet) io.out << options.archive << ": " << count << (count == 1 ? " file" : " files") << " packed\n";
+    if (tally.leftOut) {
+        io.err << tally.leftOut << (tally.leftOut == 1 ? " file" : " files") << " left out of " << options.archive
+               << ".\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
+    std::string refusal = refusedOptions(options);
+    const std::optional<std::string> password = refusal.empty() ? passwordFor(options, io, refusal) : std::nullopt;
+    if (!refusal.empty()) {
+        io.err << "Error: " << refusal << '\n';
+        return kExitBadRequest;
+    }
+    ZipTally tally;  // before the writer, whose handlers count in it
+    zip::TZipWriter w;
+    const std::string root = rootFolder(options);
+    const bool folderEntries = configureWriter(w, options, root, password);
     std::error_code ec;
     const bool existed = fs::exists(options.archive, ec);
-    std::string current;
     try {
         w.SetZipName(options.archive);
         if (options.comment) {
@@ -181,120 +257,23 @@ int runZipCommand(const ZipOptions& options, ArchiveIo& io) {
         for (const std::string& spec : options.specs)
             for (std::string& line : includeLines(spec, options, root, folderEntries))
                 w.FilesList.push_back(std::move(line));
-
-        w.OnNoSuchFile = [&](zip::TZipWriter&, const std::string& path) { warn("name not matched: " + path); };
-        w.OnSkippingFile = [&](zip::TZipReader&, zip::TSkipReason reason, const std::string& path, int, bool&) {
-            warn((reason == zip::skipNoOverwrite ? "duplicate name, left out: " : "could not open for reading: ") +
-                 path);
-        };
-        w.OnPathSkipped = [&](zip::TZipWriter&, zip::TPathSkipReason reason, const std::string& path) {
-            if (reason == zip::psFolderLink) {
-                // Not followed on purpose, so the walk cannot loop: worth a note, not a failure.
-                if (!options.quiet) {
-                    clearBar();
-                    io.err << "  note: " << pathSkipText(reason) << ": " << path << '\n';
-                }
-                return;
-            }
-            if (reason == zip::psSpecialFile) {
-                // No data to lose: named, even when quiet, but the run has not failed.
-                clearBar();
-                std::error_code linkError;
-                io.err << "  warning: "
-                       << (fs::is_symlink(path, linkError) ? "link that leads nowhere, left out (-y stores it as a link)"
-                                                           : pathSkipText(reason))
-                       << ": " << path << '\n';
-                return;
-            }
-            warn(std::string(pathSkipText(reason)) + ": " + path);
-        };
-        w.OnFileChanged = [&](zip::TZipWriter&, const std::string& path) {
-            clearBar();
-            io.err << "  warning: changed while packed, stored as read: " << path << '\n';
-        };
-        w.OnStartZip = [&](zip::TZipWriter&, const std::string&, zip::TZipHeaderInfo& header, bool&) {
-            current = header.storedName();
-        };
-        int folders = 0;
-        w.OnEndZip = [&](zip::TZipWriter&, const std::string& path, std::int64_t u, std::int64_t c, std::int64_t) {
-            if (!path.empty() && path.back() == '/') ++folders;
-            if (options.quiet) return;
-            clearBar();
-            if (password && c >= kEncryptionHeader) c -= kEncryptionHeader;
-            io.out << "  adding: " << current << " (" << methodText(u, c) << ")\n";
-        };
-        w.OnTotalPercentDone = [&](zip::TZipReader&, int percent) {
-            if (io.progress) io.progress->update(percent, current);
-        };
+        reportLeftOut(w, options, io, tally);
+        reportPacked(w, options, io, tally, password.has_value());
         CancelOnInterrupt interrupt(w);
         const int zipped = w.Zip();
-        const int count = zipped - folders;  // files; folder entries come with them
-        clearBar();
-        if (!existed && count == 0 && !options.comment) {
-            // Nothing matched: an empty new archive would only hide the mistake.
-            fs::remove(options.archive, ec);
-            io.err << "Error: nothing to pack; " << options.archive << " was not written\n";
-            return kExitFailed;
-        }
-        if (!options.quiet)
-            io.out << options.archive << ": " << count << (count == 1 ? " file" : " files") << " packed\n";
-        if (leftOut) {
-            io.err << leftOut << (leftOut == 1 ? " file" : " files") << " left out of " << options.archive << ".\n";
-            return kExitFailed;
-        }
-        return kExitOk;
+        io.clearBar();
+        return summarise(options, io, tally, zipped, existed);
     } catch (const zip::EUserCanceled& e) {
-        clearBar();
+        io.clearBar();
         io.err << "Error: " << e.what() << "; " << options.archive << (existed ? " is unchanged" : " was not written")
                << '\n';
         return kExitInterrupted;
     } catch (const std::exception& e) {
-        clearBar();
+        io.clearBar();
         io.err << "Error: " << options.archive << ": " << e.what() << "; "
                << (existed ? "the archive is unchanged" : "no archive was written") << '\n';
         return kExitFailed;
     }
-}
-
-void registerZipCommand(CLI::App& app, const GlobalOptions&, ExitCode& exitCode) {
-    auto options = std::make_shared<ZipOptions>();
-    auto password = std::make_shared<std::string>();
-    auto comment = std::make_shared<std::string>();
-    auto* cmd = app.add_subcommand("zip", "Pack files into a ZIP archive (new, or update an existing one)");
-    cmd->add_option("archive", options->archive, "The archive to write")->required();
-    cmd->add_option("specs", options->specs,
-                    "Files, folders, or folder/mask (\"docs/*.txt\"; a leading | = this folder only, > = with "
-                    "subfolders)");
-    cmd->add_flag("-r,--recurse", options->recurse, "Search subfolders; a folder is packed with all it holds");
-    cmd->add_flag("-D,--no-dir-entries", options->noDirEntries, "With -r: no entries for the folders themselves");
-    cmd->add_flag("-p,--store-paths", options->storePaths, "Keep the folders of each file in its stored name");
-    cmd->add_flag("-y,--symlinks", options->storeLinks,
-                  "Store links as links (their text), links to folders and dangling ones too; none followed");
-    cmd->add_option("--root", options->root, "Store paths relative to this folder; relative SPECs start there");
-    for (int level = 0; level <= 9; ++level) {
-        auto* flag = cmd->add_flag_callback("-" + std::to_string(level), [options, level] { options->level = level; },
-                                            "Level: -0 stores only, -1 fastest ... -9 smallest");
-        if (level != 0) flag->group("");  // one line of help for the ten of them
-    }
-    cmd->add_option("--level", options->level, "Compression level 0 (store) to 9 (default 6)");
-    auto* pw = cmd->add_option("-P,--password", *password, "Encrypt with this password");
-    cmd->add_flag("-e,--encrypt", options->promptPassword, "Encrypt; ask for the password on the terminal");
-    cmd->add_option("-x,--exclude", options->exclude, "Leave out files that match (repeatable)")
-        ->allow_extra_args(false);
-    cmd->add_option("-n,--no-compress", options->noCompress, "Store files whose name matches (repeatable)")
-        ->allow_extra_args(false);
-    auto* cm = cmd->add_option("--comment", *comment, "Archive comment");
-    cmd->add_flag("-u,--update", options->update, "Replace members by newer files, add new ones (the default)");
-    cmd->add_flag("-f,--freshen", options->freshen, "Only replace members by newer files, add nothing new");
-    cmd->add_flag("--replace", options->replace, "Replace members whatever the files' dates, add new ones");
-    cmd->add_flag("-q,--quiet", options->quiet, "No file list; only warnings and errors");
-    cmd->callback([options, password, pw, comment, cm, &exitCode] {
-        if (pw->count()) options->password = *password;
-        if (cm->count()) options->comment = *comment;
-        ProgressBar bar = ProgressBar::forStderr();
-        ArchiveIo io{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, &bar};
-        exitCode = runZipCommand(*options, io);
-    });
 }
 
 }  // namespace zb::cli

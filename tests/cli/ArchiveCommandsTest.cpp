@@ -3,11 +3,14 @@
 // errors of damaged or missing archives; also the finished program as a process.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
+#include <string>
 
 #include "cli/ArchiveCommandSupport.h"
 #include "cli/ArchiveCommands.h"
 #include "cli/CliSettings.h"
+#include "cli/OverwriteMode.h"
 #include "support/TempDir.h"
 #include "zip/WriterTestSupport.h"
 
@@ -192,6 +195,30 @@ TEST(CliSupport, DatesAndSkipTexts) {
               "2020-06-15 12:30:10");
     EXPECT_EQ(skipText(zip::skipUnsupported, "AES"), "not supported (AES)");
     EXPECT_EQ(skipText(zip::skipBadPassword, ""), "wrong password");
+}
+
+// The rule that "unzip" and "restore" read from -o, -n and --overwrite.
+TEST(CliSupport, OverwriteRuleFromTheFlagsAndTheName) {
+    struct Case {
+        bool always, never;
+        std::string name;
+        std::optional<zip::TUZOverwriteMode> mode;
+        std::string error;
+    };
+    const Case cases[] = {
+        {false, false, "prompt", zip::Prompt, ""},  {false, false, "always", zip::Always, ""},
+        {false, false, "never", zip::Never, ""},    {false, false, "newer", zip::ifNewer, ""},
+        {false, false, "older", zip::ifOlder, ""},  {true, false, "never", zip::Always, ""},
+        {false, true, "always", zip::Never, ""},    {true, true, "prompt", std::nullopt, "exclude each other"},
+        {false, false, "", std::nullopt, "unknown overwrite mode \"\""},
+        {false, false, "Always", std::nullopt, "unknown overwrite mode \"Always\""},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_EQ(parseOverwriteMode(c.always, c.never, c.name, error), c.mode) << c.name;
+        if (c.error.empty()) EXPECT_EQ(error, "") << c.name;
+        else EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+    }
 }
 
 // ---- The program itself ----

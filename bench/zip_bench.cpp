@@ -131,6 +131,8 @@ int main(int, char** argv) {
             std::printf("%-11s %5d %10.3f %10.3f %7.3f %7.3f %12ju %12ju %8.4f\n", tree.name.c_str(), level, to, tp,
                         to / tp, cpu(ours) / cpu(peer), std::uintmax_t(so), std::uintmax_t(sp),
                         double(so) / double(sp));
+            std::printf("RESULT|backup %s level %d|Info-ZIP zip|%.3f|%.3f|%s\n", tree.name.c_str(), level,
+                        cpu(ours) / cpu(peer), to / tp, tree.name == "corpus" ? "<= 0.45 wall" : "<= 0.50 wall");
             std::fflush(stdout);
         }
     }

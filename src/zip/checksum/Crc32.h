@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace zb::zip {
 
@@ -33,8 +34,10 @@ constexpr std::uint32_t crc32Step(std::uint32_t reg, std::uint8_t byte) {
 }
 
 // A block into the running register (no pre- or post-inversion): the result equals
-// applying crc32Step to every byte in order. Uses carry-less multiplication when the
-// processor has it, else eight tables at a time.
+// applying crc32Step to every byte in order. Uses the fastest path this processor runs
+// (wide carry-less multiplication, then 128-bit, then tables), chosen once per process;
+// the environment variable ZB_CRC32_PORTABLE=1 or crc32UsePortable(true) keeps it on
+// the tables.
 std::uint32_t crc32Update(std::uint32_t reg, const void* data, std::size_t size);
 
 // The finished CRC-32 of one block.
@@ -42,12 +45,26 @@ inline std::uint32_t crc32(const void* data, std::size_t size) {
     return ~crc32Update(kCrc32Preset, data, size);
 }
 
-// The implementations behind crc32Update, public so that tests and the benchmark can
-// compare them; crc32Update picks one once per process.
+using Crc32UpdateFn = std::uint32_t (*)(std::uint32_t reg, const void* data, std::size_t size);
+
+// One way of computing crc32Update.
+struct Crc32Path {
+    const char* name;
+    Crc32UpdateFn update;
+};
+
+// Every path this processor can run, the portable one first and the preferred one
+// last; tests hold each against the byte-wise loop, the benchmark times each.
+std::vector<Crc32Path> crc32Paths();
+
+// The path crc32Update takes now.
+const char* crc32ActivePath();
+
+// Keeps crc32Update on the portable path (or returns it to the preferred one).
+void crc32UsePortable(bool portable);
+
+// The portable paths: one table lookup a byte, and sixteen tables a sixteen bytes.
 std::uint32_t crc32UpdateBytewise(std::uint32_t reg, const void* data, std::size_t size);
-std::uint32_t crc32UpdateSlicing8(std::uint32_t reg, const void* data, std::size_t size);
-// Only callable when crc32HasClmul() is true.
-std::uint32_t crc32UpdateClmul(std::uint32_t reg, const void* data, std::size_t size);
-bool crc32HasClmul();
+std::uint32_t crc32UpdatePortable(std::uint32_t reg, const void* data, std::size_t size);
 
 }  // namespace zb::zip

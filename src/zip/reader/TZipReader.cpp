@@ -81,7 +81,7 @@ void TZipReader::buildView() {
     sorted_.reset();
     if (sortMode_ == ByNone || !members_) return;
     sorted_ = std::make_unique<TSortedZip>(sortMode_, TDuplicates::Accept, false);
-    for (TZipHeaderInfo* h : *members_) sorted_->add(h);
+    sorted_->addAll(std::vector<TZipHeaderInfo*>(members_->begin(), members_->end()));
 }
 
 TSortedZip& TZipReader::view() const {

@@ -87,10 +87,11 @@ protected:
     }
 
 private:
+    // The capacity the list reports grows in the steps of its kind (4, 8, then 16);
+    // the storage behind it grows geometrically, so that filling a list stays linear.
     void grow() {
         if (int(items_.size()) < capacity_) return;
         capacity_ += capacity_ < 5 ? 4 : capacity_ < 9 ? 8 : 16;
-        items_.reserve(std::size_t(capacity_));
     }
 
     std::vector<T*> items_;
@@ -152,6 +153,32 @@ public:
         return search(key, pos) ? pos : -1;
     }
     void put(int, T*) override { throw EListError(msg::kPutInSortedList); }
+
+    // Adds `objects` in their order to an empty list that accepts duplicates: the same
+    // list as calling add() for each, by one sort instead of an insertion each. Equal
+    // keys keep the order that add() gives them: after their equals when compare()
+    // tells an earlier one from a later one as smaller (the size and date modes), else
+    // before them.
+    void addAll(const std::vector<T*>& objects) {
+        if (this->count() != 0 || duplicates_ != TDuplicates::Accept) {
+            for (T* object : objects) add(object);
+            return;
+        }
+        std::vector<std::pair<T*, std::size_t>> order;
+        order.reserve(objects.size());
+        for (std::size_t i = 0; i < objects.size(); ++i) order.emplace_back(objects[i], i);
+        std::sort(order.begin(), order.end(), [this](const auto& a, const auto& b) {
+            const int ab = compare(*a.first, *b.first), ba = compare(*b.first, *a.first);
+            if (ab < 0 && ba > 0) return true;
+            if (ba < 0 && ab > 0) return false;
+            // Equal keys: add() put the later one after the earlier one exactly when
+            // compare(earlier, later) is negative.
+            const bool aEarlier = a.second < b.second;
+            const int earlierToLater = aEarlier ? ab : ba;
+            return (earlierToLater < 0) == aEarlier;
+        });
+        for (const auto& entry : order) this->insertAt(this->count(), entry.first);
+    }
 
 private:
     TDuplicates duplicates_;

@@ -27,20 +27,38 @@ TEST(Crc32, StepIsOneTableLookup) {
     EXPECT_EQ(~reg, 0xCBF43926u);
 }
 
-TEST(Crc32, AllImplementationsAgreeOnEveryLengthAndAlignment) {
+TEST(Crc32, EveryPathAgreesWithTheByteLoopOnRandomLengthsAndAlignments) {
     std::mt19937 rng(7);
-    std::vector<std::uint8_t> data(4096 + 16);
+    std::vector<std::uint8_t> data((3 << 20) + 64);
     for (auto& b : data) b = std::uint8_t(rng());
-    for (std::size_t len : {0, 1, 7, 8, 15, 16, 17, 63, 64, 65, 79, 80, 127, 128, 129, 255, 256, 1000, 4096}) {
-        for (std::size_t off = 0; off < 9; ++off) {
-            std::uint32_t expect = crc32UpdateBytewise(0xFFFFFFFF, data.data() + off, len);
-            EXPECT_EQ(crc32UpdateSlicing8(0xFFFFFFFF, data.data() + off, len), expect) << len << "/" << off;
-            if (crc32HasClmul()) {
-                EXPECT_EQ(crc32UpdateClmul(0xFFFFFFFF, data.data() + off, len), expect) << len << "/" << off;
-            }
-            EXPECT_EQ(crc32Update(0xFFFFFFFF, data.data() + off, len), expect);
-        }
+    // Every length up to past each path's widest round, random ones up to a few KiB,
+    // and a few MiB; each at a random alignment and with a random register.
+    std::vector<std::size_t> lengths;
+    for (std::size_t len = 0; len <= 600; ++len) lengths.push_back(len);
+    for (int i = 0; i < 300; ++i) lengths.push_back(rng() % 8192);
+    for (std::size_t len : {1u << 20, (2u << 20) + 77, 3u << 20}) lengths.push_back(len);
+    const auto paths = crc32Paths();
+    ASSERT_STREQ(paths.front().name, "portable");
+    for (std::size_t len : lengths) {
+        const std::size_t off = rng() % 64;
+        const std::uint32_t reg = std::uint32_t(rng());
+        const std::uint32_t expect = crc32UpdateBytewise(reg, data.data() + off, len);
+        for (const Crc32Path& path : paths)
+            ASSERT_EQ(path.update(reg, data.data() + off, len), expect) << path.name << " " << len << "/" << off;
     }
+}
+
+TEST(Crc32, ForcedPortablePathGivesTheSameValues) {
+    std::vector<std::uint8_t> data(70000);
+    std::mt19937 rng(5);
+    for (auto& b : data) b = std::uint8_t(rng());
+    const std::uint32_t preferred = crc32(data.data(), data.size());
+    crc32UsePortable(true);
+    EXPECT_STREQ(crc32ActivePath(), "portable");
+    const std::uint32_t portable = crc32(data.data(), data.size());
+    crc32UsePortable(false);
+    EXPECT_STREQ(crc32ActivePath(), crc32Paths().back().name);
+    EXPECT_EQ(portable, preferred);
 }
 
 TEST(Crc32, RunningRegisterAcrossBlocksEqualsOneBlock) {

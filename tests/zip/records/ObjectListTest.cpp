@@ -153,6 +153,31 @@ TEST(SortedZip, DateAndSizeModesPutTheLargestFirstAndKeepEqualsInInsertionOrder)
     EXPECT_EQ(byDate[0], b.get());
 }
 
+TEST(SortedZip, AddingAllAtOnceGivesTheOrderOfAddingOneByOne) {
+    // Few distinct names, sizes and dates, so that every mode meets many equal keys.
+    std::vector<std::unique_ptr<TZipHeaderInfo>> owned;
+    std::vector<TZipHeaderInfo*> members;
+    std::uint32_t seed = 1;
+    auto next = [&seed](std::uint32_t range) { return (seed = seed * 1103515245u + 12345u) / 65536u % range; };
+    for (std::uint64_t i = 0; i < 400; ++i) {
+        const std::string name = std::string(1, char('a' + next(3))) + "/" + (next(2) ? "F" : "f") + char('0' + next(4));
+        owned.emplace_back(member(name, i));
+        owned.back()->uncompressedSize = next(5) * 10;
+        owned.back()->compressedSize = next(5) * 3;
+        owned.back()->dosDateTime = ((44u + next(3)) << 25) | (1u << 21) | (1u << 16);
+        members.push_back(owned.back().get());
+    }
+    for (TZipSortMode mode : {ByName, ByFileName, ByDirectoryName, ByDate, ByCompressedSize, ByUnCompressedSize,
+                              ByRate, ByNone}) {
+        TSortedZip oneByOne(mode, TDuplicates::Accept, false), allAtOnce(mode, TDuplicates::Accept, false);
+        for (TZipHeaderInfo* h : members) oneByOne.add(h);
+        allAtOnce.addAll(members);
+        ASSERT_EQ(allAtOnce.count(), oneByOne.count());
+        EXPECT_EQ(allAtOnce.capacity(), oneByOne.capacity());
+        for (int i = 0; i < oneByOne.count(); ++i) ASSERT_EQ(allAtOnce[i], oneByOne[i]) << "mode " << mode << " at " << i;
+    }
+}
+
 TEST(SortedZip, RateIsRoundedPercentCappedAtHundred) {
     TZipHeaderInfo h;
     h.uncompressedSize = 0;

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev zlib1g-dev
-  libdeflate-dev libisal-dev
+  libdeflate-dev libisal-dev pigz
   clang libclang-rt-14-dev
   zip unzip p7zip-full libarchive-tools python3
   qt6-base-dev qt6-svg-dev libqt6svg6 fonts-dejavu-core

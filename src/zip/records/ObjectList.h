@@ -139,6 +139,13 @@ public:
     // returned and the caller keeps the object), raises (Reject) or goes beside its
     // equals (Accept).
     int add(T* object) override {
+        // Members mostly come in order (a directory is read front to back): a key after
+        // the last one goes to the end without a search, where the search would put it.
+        const int n = this->count();
+        if (n == 0 || compare(*this->item(n - 1), *object) < 0) {
+            this->insertAt(n, object);
+            return n;
+        }
         int pos = 0;
         if (search(*object, pos)) {
             if (duplicates_ == TDuplicates::Ignore) return -1;

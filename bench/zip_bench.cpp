@@ -107,7 +107,7 @@ int main(int, char** argv) {
                 fs::remove(peerZip);
                 // Alternate which tool goes first, so neither always meets a warm cache.
                 auto runOurs = [&] {
-                    ours.push_back(timedRun({cli, "zip", "-q", "-r", "--root", dir.string(), lv, ourZip.string(), "."}, dir));
+                    ours.push_back(timedRun({cli, "zip", "-q", "-r", "-D", "--root", dir.string(), lv, ourZip.string(), "."}, dir));
                 };
                 auto runPeer = [&] {
                     peer.push_back(timedRun({"zip", "-q", "-r", "-D", "-X", lv, peerZip.string(), "."}, dir));

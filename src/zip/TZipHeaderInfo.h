@@ -14,6 +14,9 @@
 
 namespace zb::zip {
 
+struct CentralHeader;
+struct LocalHeader;
+
 // Asked for the next part of a split set when a central record continues there;
 // returns the stream to go on with, or nullptr.
 using NextDiskFn = std::function<TStream*()>;
@@ -85,14 +88,14 @@ public:
         return 46 + std::uint64_t(fileNameLength) + extraFieldLength + fileCommentLength;
     }
 
-    // Filled from the fixed part of a record plus its raw name and extra field (the
-    // ZIP64 sizes and offset, and a Unicode path, are taken from the extra field).
-    void fillFromCentral(const std::uint8_t raw[46], std::string_view rawName, std::string_view extra);
-    void fillFromLocal(const std::uint8_t raw[30], std::string_view rawName, std::string_view extra);
+    // Filled from a record (the ZIP64 sizes, offset and part, the extended timestamp
+    // and a Unicode path are taken from its extra field).
+    void fillFromCentral(const CentralHeader& record);
+    void fillFromLocal(const LocalHeader& record);
 
     // The 46 fixed bytes, the name (code page 437, or UTF-8 with flag bit 11), a ZIP64
-    // extra field when a size or the offset does not fit 32 bits (the extra length
-    // field counts only that), then the comment when one is held.
+    // extra field when a size, the offset or the part number does not fit its field
+    // (the extra length field counts only that), then the comment when one is held.
     void writeCentral(TStream& stream);
     // Sets relativeOffset to the stream's position, then writes the 30 fixed bytes and
     // the name. The extra length field is localExtraFieldLength, plus 20 when a ZIP64

@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "zip/split/SplitSetStream.h"
 #include "zip/TZipReader.h"
+#include "zip/records/DataDescriptor.h"
 #include "zip/records/ZipBytes.h"
 #include "zip/ZipErrors.h"
 #include "zip/records/ZipRecords.h"
@@ -21,18 +22,12 @@ namespace {
 // Where the data of a member with a data descriptor ends, found by looking for the
 // descriptor itself: with its signature and a compressed size equal to the distance
 // travelled, or without a signature but followed by the next record's signature.
-struct Descriptor {
-    std::uint64_t compressedSize = 0, uncompressedSize = 0;
-    std::uint32_t crc = 0;
-    std::uint64_t length = 0;  // bytes of the descriptor
-};
-
 bool isRecordSignature(std::uint32_t sig) {
     return sig == kLocalHeaderSignature || sig == kCentralHeaderSignature || sig == kEndCentralSignature ||
            sig == kZip64EndSignature;
 }
 
-std::optional<Descriptor> findDescriptor(TStream& s, std::uint64_t dataStart, std::uint64_t fileSize,
+std::optional<DataDescriptor> findDescriptor(TStream& s, std::uint64_t dataStart, std::uint64_t fileSize,
                                          const std::function<void()>& tick) {
     constexpr std::size_t kChunk = 1 << 20;
     constexpr std::size_t kLook = 28;  // the longest descriptor and a signature after it
@@ -51,15 +46,13 @@ std::optional<Descriptor> findDescriptor(TStream& s, std::uint64_t dataStart, st
             auto avail = want - i;
             const std::uint8_t* p = buf.data() + i;
             if (avail >= 16 && getU32(p) == kDataDescriptorSignature) {
-                if (getU32(p + 8) == dist) {
-                    return Descriptor{dist, getU32(p + 12), getU32(p + 4), 16};
-                }
-                if (avail >= 24 && getU64(p + 8) == dist) {
-                    return Descriptor{dist, getU64(p + 16), getU32(p + 4), 24};
+                for (const bool wide : {false, true}) {
+                    const auto d = DataDescriptor::decode(p, avail, true, wide);
+                    if (d && d->compressedSize == dist) return d;
                 }
             }
             if (avail >= 16 && getU32(p + 4) == dist && isRecordSignature(getU32(p + 12))) {
-                return Descriptor{dist, getU32(p + 8), getU32(p), 12};
+                return DataDescriptor::decode(p, avail, false, false);
             }
         }
         if (limit == 0) break;

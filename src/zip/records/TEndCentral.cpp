@@ -1,9 +1,12 @@
-// Finding, reading and writing the end of the central directory.
+// Finding, reading and writing the end of the central directory; the ZIP64 end record
+// and its locator have codecs of their own.
 #include "zip/records/TEndCentral.h"
 
 #include <algorithm>
 #include <vector>
 
+#include "zip/records/Zip64EndRecord.h"
+#include "zip/records/Zip64Locator.h"
 #include "zip/records/ZipBytes.h"
 #include "zip/records/ZipRecords.h"
 
@@ -37,46 +40,88 @@ void TEndCentral::setComment(std::optional<std::string> comment) {
 }
 
 bool TEndCentral::needsZip64() const {
-    return entriesThisDisk > 0xFFFF || totalEntries > 0xFFFF || centralSize >= kZip64Marker32 ||
-           centralOffset >= kZip64Marker32 || thisDisk > 0xFFFF || centralStartDisk > 0xFFFF;
+    // A classic count or part number of all ones already means "look in the ZIP64
+    // record", so the value itself needs that record too.
+    return entriesThisDisk >= kZip64Marker16 || totalEntries >= kZip64Marker16 || centralSize >= kZip64Marker32 ||
+           centralOffset >= kZip64Marker32 || thisDisk >= kZip64Marker16 || centralStartDisk >= kZip64Marker16;
+}
+
+std::string TEndCentral::encode(std::uint64_t at) const {
+    std::string out;
+    if (needsZip64()) {
+        Zip64EndRecord z;
+        z.thisDisk = thisDisk;
+        z.centralStartDisk = centralStartDisk;
+        z.entriesThisDisk = entriesThisDisk;
+        z.totalEntries = totalEntries;
+        z.centralSize = centralSize;
+        z.centralOffset = centralOffset;
+        out += z.encode();
+        Zip64Locator l;
+        l.zip64Disk = thisDisk;
+        l.zip64Offset = at;
+        l.totalDisks = thisDisk + 1;
+        out += l.encode();
+    }
+    auto c16 = [](std::uint64_t v) { return v >= kZip64Marker16 ? kZip64Marker16 : std::uint16_t(v); };
+    auto c32 = [](std::uint64_t v) { return v >= kZip64Marker32 ? kZip64Marker32 : std::uint32_t(v); };
+    appendU32(out, signature);
+    appendU16(out, c16(thisDisk));
+    appendU16(out, c16(centralStartDisk));
+    appendU16(out, c16(entriesThisDisk));
+    appendU16(out, c16(totalEntries));
+    appendU32(out, c32(centralSize));
+    appendU32(out, c32(centralOffset));
+    const std::string_view text = comment_ ? std::string_view(*comment_).substr(0, commentLength) : "";
+    appendU16(out, std::uint16_t(text.size()));
+    out += text;
+    return out;
 }
 
 void TEndCentral::write(TStream& stream) const {
-    const bool big = needsZip64();
-    if (big) {
-        std::uint8_t z[kZip64EndSize];
-        std::uint64_t at = std::uint64_t(stream.position());
-        putU32(z, kZip64EndSignature);
-        putU64(z + 4, kZip64EndSize - 12);
-        putU16(z + 12, 45);
-        putU16(z + 14, 45);
-        putU32(z + 16, thisDisk);
-        putU32(z + 20, centralStartDisk);
-        putU64(z + 24, entriesThisDisk);
-        putU64(z + 32, totalEntries);
-        putU64(z + 40, centralSize);
-        putU64(z + 48, centralOffset);
-        stream.writeBuffer(z, sizeof z);
-        std::uint8_t l[kZip64LocatorSize];
-        putU32(l, kZip64LocatorSignature);
-        putU32(l + 4, thisDisk);
-        putU64(l + 8, at);
-        putU32(l + 16, thisDisk + 1);
-        stream.writeBuffer(l, sizeof l);
+    const std::string bytes = encode(std::uint64_t(stream.position()));
+    stream.writeBuffer(bytes.data(), bytes.size());
+}
+
+void TEndCentral::decodeClassic(const std::uint8_t* raw) {
+    thisDisk = getU16(raw + 4);
+    centralStartDisk = getU16(raw + 6);
+    entriesThisDisk = getU16(raw + 8);
+    totalEntries = getU16(raw + 10);
+    centralSize = getU32(raw + 12);
+    centralOffset = getU32(raw + 16);
+    commentLength = getU16(raw + 20);
+}
+
+void TEndCentral::readZip64(TStream& stream) {
+    if (endRecordPosition < Zip64Locator::kSize) return;
+    std::uint8_t raw[Zip64Locator::kSize];
+    Zip64Locator locator;
+    stream.seek(std::int64_t(endRecordPosition - Zip64Locator::kSize), soFromBeginning);
+    if (stream.read(raw, sizeof raw) != sizeof raw || !locator.decode(raw)) return;
+    // Where the locator says, or (with data in front of the archive) right before the
+    // locator.
+    constexpr std::uint64_t kBefore = Zip64Locator::kSize + Zip64EndRecord::kSize;
+    const std::uint64_t candidates[2] = {locator.zip64Offset,
+                                         endRecordPosition >= kBefore ? endRecordPosition - kBefore : ~0ull};
+    for (std::uint64_t at : candidates) {
+        // (Compared without adding to `at`: a damaged locator may hold any 64-bit value,
+        // and the sum would wrap round.)
+        if (at == ~0ull || at > endRecordPosition || endRecordPosition - at < Zip64EndRecord::kSize) continue;
+        std::uint8_t z[Zip64EndRecord::kSize];
+        Zip64EndRecord record;
+        stream.seek(std::int64_t(at), soFromBeginning);
+        if (stream.read(z, sizeof z) != sizeof z || !record.decode(z)) continue;
+        thisDisk = record.thisDisk;
+        centralStartDisk = record.centralStartDisk;
+        entriesThisDisk = record.entriesThisDisk;
+        totalEntries = record.totalEntries;
+        centralSize = record.centralSize;
+        centralOffset = record.centralOffset;
+        zip64 = true;
+        zip64RecordPosition = at;
+        return;
     }
-    auto c16 = [&](std::uint64_t v) { return big && v >= 0xFFFF ? std::uint16_t(0xFFFF) : std::uint16_t(v); };
-    auto c32 = [&](std::uint64_t v) { return big && v >= kZip64Marker32 ? kZip64Marker32 : std::uint32_t(v); };
-    std::uint8_t r[kEndCentralSize];
-    putU32(r, signature);
-    putU16(r + 4, c16(thisDisk));
-    putU16(r + 6, c16(centralStartDisk));
-    putU16(r + 8, c16(entriesThisDisk));
-    putU16(r + 10, c16(totalEntries));
-    putU32(r + 12, c32(centralSize));
-    putU32(r + 16, c32(centralOffset));
-    putU16(r + 20, commentLength);
-    stream.writeBuffer(r, sizeof r);
-    if (commentLength != 0 && comment_) stream.writeBuffer(comment_->data(), commentLength);
 }
 
 bool TEndCentral::find(TStream& stream) {
@@ -93,47 +138,10 @@ bool TEndCentral::find(TStream& stream) {
 
     for (std::size_t i = span - kEndCentralSize + 1; i-- > 0;) {
         if (tail[i] != 0x50 || getU32(&tail[i]) != kEndCentralSignature) continue;
-        const std::uint8_t* r = &tail[i];
-        thisDisk = getU16(r + 4);
-        centralStartDisk = getU16(r + 6);
-        entriesThisDisk = getU16(r + 8);
-        totalEntries = getU16(r + 10);
-        centralSize = getU32(r + 12);
-        centralOffset = getU32(r + 16);
-        commentLength = getU16(r + 20);
+        decodeClassic(&tail[i]);
         endRecordPosition = std::uint64_t(total) - span + i;
         commentPosition = endRecordPosition + kEndCentralSize;
-
-        // The ZIP64 locator stands right before the classic record.
-        if (endRecordPosition >= kZip64LocatorSize) {
-            std::uint8_t l[kZip64LocatorSize];
-            stream.seek(std::int64_t(endRecordPosition - kZip64LocatorSize), soFromBeginning);
-            if (stream.read(l, sizeof l) == sizeof l && getU32(l) == kZip64LocatorSignature) {
-                // Where the locator says, or (with data in front of the archive) right
-                // before the locator.
-                std::uint64_t candidates[2] = {getU64(l + 8),
-                                               endRecordPosition >= kZip64LocatorSize + kZip64EndSize
-                                                   ? endRecordPosition - kZip64LocatorSize - kZip64EndSize
-                                                   : ~0ull};
-                for (std::uint64_t at : candidates) {
-                    // (Compared without adding to `at`: a damaged locator may hold any
-                    // 64-bit value, and the sum would wrap round.)
-                    if (at == ~0ull || at > endRecordPosition || endRecordPosition - at < kZip64EndSize) continue;
-                    std::uint8_t z[kZip64EndSize];
-                    stream.seek(std::int64_t(at), soFromBeginning);
-                    if (stream.read(z, sizeof z) != sizeof z || getU32(z) != kZip64EndSignature) continue;
-                    thisDisk = getU32(z + 16);
-                    centralStartDisk = getU32(z + 20);
-                    entriesThisDisk = getU64(z + 24);
-                    totalEntries = getU64(z + 32);
-                    centralSize = getU64(z + 40);
-                    centralOffset = getU64(z + 48);
-                    zip64 = true;
-                    zip64RecordPosition = at;
-                    break;
-                }
-            }
-        }
+        readZip64(stream);
         return true;
     }
     return false;

@@ -43,8 +43,10 @@ public:
     // True when a value needs the ZIP64 end record.
     bool needsZip64() const;
     // The classic record (with the comment when held). When a value does not fit, the
-    // ZIP64 end record and its locator come first, written at the stream's position,
-    // and the classic fields hold the "look there" markers.
+    // ZIP64 end record and its locator come first, the ZIP64 record at offset `at` of
+    // its part, and the classic fields hold the "look there" markers.
+    std::string encode(std::uint64_t at) const;
+    // encode() written at the stream's position.
     void write(TStream& stream) const;
     // Looks for the record within the last 65,557 bytes (the last signature from the
     // end wins); then for a ZIP64 locator right before it. An empty stream is an
@@ -52,6 +54,12 @@ public:
     bool find(TStream& stream);
 
 private:
+    // Takes the classic record's fields at `raw` (its signature already checked).
+    void decodeClassic(const std::uint8_t* raw);
+    // Takes the ZIP64 end record the locator before the classic record at
+    // endRecordPosition points to, when there is one.
+    void readZip64(TStream& stream);
+
     std::optional<std::string> comment_;
 };
 

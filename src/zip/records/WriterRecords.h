@@ -1,5 +1,6 @@
-// The bytes of the records the writer puts into an archive: local and central headers
-// of its members and the end of the central directory. A member or an archive that
+// The records the writer puts into an archive, from its own view of a member: local
+// and central headers and the end of the central directory. The byte layouts are the
+// record codecs'; this file holds the writer's choices. A member or an archive that
 // fits the classic 32-bit and 16-bit fields is written exactly in the classic form;
 // only what does not fit (a size or an offset of 4 GiB or more, more than 65,534
 // members) gets the ZIP64 extra field or end records, so no field is ever truncated.
@@ -11,12 +12,12 @@
 #include <optional>
 #include <string>
 
+#include "zip/records/ZipBytes.h"
 #include "zip/records/ZipRecords.h"
 
 namespace zb::zip {
 
 inline constexpr std::uint16_t kClassicVersion = 20;  // format 2.0, MS-DOS host
-inline constexpr std::uint16_t kZip64Version = 45;
 
 // One member as the writer puts it into the archive.
 struct TWriterMember {
@@ -64,13 +65,5 @@ std::string centralHeaderBytes(const TWriterMember& member);
 // when the member count, the directory's size or its offset do not fit.
 std::string endRecordBytes(std::uint64_t entries, std::uint64_t directorySize, std::uint64_t directoryOffset,
                            const std::string& comment);
-
-// Little-endian helpers shared with the code that parses copied records.
-void putLe16(std::string& out, std::uint16_t v);
-void putLe32(std::string& out, std::uint32_t v);
-void putLe64(std::string& out, std::uint64_t v);
-std::uint16_t getLe16(const void* p);
-std::uint32_t getLe32(const void* p);
-std::uint64_t getLe64(const void* p);
 
 }  // namespace zb::zip

@@ -1,6 +1,7 @@
 // Signatures, sizes and flag bits of the ZIP records the engine reads and writes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace zb::zip {
@@ -20,6 +21,9 @@ inline constexpr std::size_t kZip64LocatorSize = 20;
 // The longest archive comment plus the end record: how far from the end the end
 // record can stand.
 inline constexpr std::size_t kEndCentralSearchSize = 65535 + kEndCentralSize;
+
+// The format version a record needs once it uses ZIP64 fields.
+inline constexpr std::uint16_t kZip64Version = 45;
 
 // General-purpose flag bits.
 inline constexpr std::uint16_t kFlagEncrypted = 0x0001;

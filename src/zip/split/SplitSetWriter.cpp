@@ -7,13 +7,14 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "zip/split/SplitPartNames.h"
-#include "zip/records/TEndCentral.h"
-#include "zip/records/WriterRecords.h"
 #include "zip/ZipErrors.h"
-#include "zip/split/ZipInfoFile.h"
 #include "zip/io/ZipOutputFile.h"
+#include "zip/records/CentralHeader.h"
+#include "zip/records/LocalHeader.h"
+#include "zip/records/TEndCentral.h"
 #include "zip/records/ZipRecords.h"
+#include "zip/split/SplitPartNames.h"
+#include "zip/split/ZipInfoFile.h"
 
 namespace zb::zip {
 
@@ -24,12 +25,20 @@ constexpr std::size_t kPieceSize = 16384;
 
 // One member of the finished archive.
 struct SourceMember {
-    std::string central;  // its central header as it stands
+    CentralHeader central;  // its central header as it stands
     std::uint64_t localOffset = 0;
     std::uint64_t span = 0;  // local header, data and anything up to the next member
     std::uint64_t localHeaderSize = 0;
     std::uint32_t newDisk = 0;
     std::uint64_t newOffset = 0;
+};
+
+// Where the directory lands on the parts.
+struct DirectoryPlace {
+    std::uint32_t startDisk = 0;
+    std::uint64_t startOffset = 0;
+    std::uint64_t size = 0;
+    std::vector<std::uint32_t> disks;  // the part of each central header
 };
 
 [[noreturn]] void tooBigForSet() {
@@ -119,120 +128,134 @@ struct SplitSetWriter::Impl {
         TEndCentral end;
         if (!end.find(single)) throw EBadZipFile();
         if (end.zip64 || end.totalEntries > 0xFFFF) tooBigForSet();
-        std::string comment(end.commentLength, '\0');
-        if (!comment.empty()) {
-            single.seek(std::int64_t(end.commentPosition), soFromBeginning);
-            single.readBuffer(comment.data(), comment.size());
-        }
-
-        // The directory of the finished archive.
-        std::string dir(std::size_t(end.centralSize), '\0');
-        single.seek(std::int64_t(end.centralOffset), soFromBeginning);
-        single.readBuffer(dir.data(), dir.size());
-        std::vector<SourceMember> members;
-        std::size_t at = 0;
-        for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
-            if (at + kCentralHeaderSize > dir.size() || getLe32(&dir[at]) != kCentralHeaderSignature)
-                throw EBadZipFile();
-            const std::size_t len = kCentralHeaderSize + getLe16(&dir[at + 28]) + getLe16(&dir[at + 30]) +
-                                    getLe16(&dir[at + 32]);
-            if (at + len > dir.size()) throw EBadZipFile();
-            SourceMember m;
-            m.central = dir.substr(at, len);
-            m.localOffset = getLe32(&dir[at + 42]);
-            if (getLe32(&dir[at + 20]) == kZip64Marker32 || getLe32(&dir[at + 24]) == kZip64Marker32 ||
-                m.localOffset == kZip64Marker32)
-                tooBigForSet();
-            members.push_back(std::move(m));
-            at += len;
-        }
-
-        // Each member's bytes run up to the next member (or the directory).
-        std::vector<SourceMember*> byOffset;
-        for (auto& m : members) byOffset.push_back(&m);
-        std::stable_sort(byOffset.begin(), byOffset.end(),
-                         [](auto* a, auto* b) { return a->localOffset < b->localOffset; });
-        for (std::size_t i = 0; i < byOffset.size(); ++i) {
-            const std::uint64_t next = i + 1 < byOffset.size() ? byOffset[i + 1]->localOffset : end.centralOffset;
-            if (next < byOffset[i]->localOffset) throw EBadZipFile();
-            byOffset[i]->span = next - byOffset[i]->localOffset;
-            std::uint8_t local[kLocalHeaderSize];
-            single.seek(std::int64_t(byOffset[i]->localOffset), soFromBeginning);
-            single.readBuffer(local, sizeof local);
-            if (getLe32(local) != kLocalHeaderSignature) throw EBadZipFile();
-            byOffset[i]->localHeaderSize = kLocalHeaderSize + getLe16(local + 26) + getLe16(local + 28);
-            if (byOffset[i]->localHeaderSize > byOffset[i]->span) throw EBadZipFile();
-        }
-
+        const std::string comment = readComment(single, end);
+        std::vector<SourceMember> members = readDirectory(single, end);
+        const std::vector<SourceMember*> byOffset = measureMembers(single, members, end.centralOffset);
         if (info.SaveZipInfoOnFirstDisk)
             reserve = members.size() * (owner.StorePaths ? 83 : 58) + comment.size() + 2070;
-
         for (SourceMember* m : byOffset) {
             auto [disk, offset] = beginRecord(m->localHeaderSize);
             m->newDisk = disk;
             m->newOffset = offset;
             copy(single, m->localOffset, m->span);
         }
-
-        std::string directory;
-        std::uint32_t startDisk = 0;
-        std::uint64_t startOffset = 0, size = 0;
-        std::vector<std::uint32_t> centralDisks;
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            std::string rec = members[i].central;
-            putAt16(rec, 34, std::uint16_t(members[i].newDisk));
-            putAt32(rec, 42, std::uint32_t(members[i].newOffset));
-            auto [disk, offset] = beginRecord(rec.size());
-            if (i == 0) {
-                startDisk = disk;
-                startOffset = offset;
-            }
-            centralDisks.push_back(disk);
-            put(rec);
-            size += rec.size();
-            directory += rec;
-        }
-        auto [lastDisk, endOffset] = beginRecord(kEndCentralSize + comment.size());
-        if (members.empty()) {
-            startDisk = lastDisk;
-            startOffset = endOffset;
-        }
-        const auto onLast = std::count(centralDisks.begin(), centralDisks.end(), lastDisk);
-        std::string rec;
-        putLe32(rec, kEndCentralSignature);
-        putLe16(rec, std::uint16_t(lastDisk));
-        putLe16(rec, std::uint16_t(startDisk));
-        putLe16(rec, std::uint16_t(onLast));
-        putLe16(rec, std::uint16_t(members.size()));
-        putLe32(rec, std::uint32_t(size));
-        putLe32(rec, std::uint32_t(startOffset));
-        putLe16(rec, std::uint16_t(comment.size()));
-        rec += comment;
-        put(rec);
-        directory += rec;
+        DirectoryPlace place;
+        std::string directory = writeCentralHeaders(members, place);
+        directory += writeEndRecord(members.size(), place, comment);
         out->close();
         out.reset();
         result.directory = directory;
+        if (info.SaveZipInfoOnFirstDisk) saveZipInfo(directory);
+    }
 
-        if (info.SaveZipInfoOnFirstDisk) {
-            switch (writeZipInfoFile(zipInfoFileName(archiveName), directory, owner.FlushOnClose)) {
-                case ZipInfoFileResult::Saved: result.zipInfoSaved = true; break;
-                case ZipInfoFileResult::CreateFailed:
-                    if (owner.Message) owner.Message(kZipInfoCreateFailed);
-                    break;
-                case ZipInfoFileResult::SaveFailed:
-                    if (owner.Message) owner.Message(kZipInfoSaveFailed);
-                    break;
-            }
+    static std::string readComment(TStream& single, const TEndCentral& end) {
+        std::string comment(end.commentLength, '\0');
+        if (!comment.empty()) {
+            single.seek(std::int64_t(end.commentPosition), soFromBeginning);
+            single.readBuffer(comment.data(), comment.size());
         }
+        return comment;
     }
 
-    static void putAt16(std::string& s, std::size_t at, std::uint16_t v) {
-        s[at] = char(v & 0xFF);
-        s[at + 1] = char(v >> 8);
+    // The central headers of the finished archive, in directory order.
+    static std::vector<SourceMember> readDirectory(TStream& single, const TEndCentral& end) {
+        std::string dir(std::size_t(end.centralSize), '\0');
+        single.seek(std::int64_t(end.centralOffset), soFromBeginning);
+        single.readBuffer(dir.data(), dir.size());
+        std::vector<SourceMember> members;
+        std::size_t at = 0;
+        for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
+            auto central = CentralHeader::decode(std::string_view(dir).substr(at));
+            if (!central) throw EBadZipFile();
+            if (central->compressedSize == kZip64Marker32 || central->uncompressedSize == kZip64Marker32 ||
+                central->localOffset == kZip64Marker32)
+                tooBigForSet();
+            at += std::size_t(central->size());
+            SourceMember m;
+            m.localOffset = central->localOffset;
+            m.central = std::move(*central);
+            members.push_back(std::move(m));
+        }
+        return members;
     }
-    static void putAt32(std::string& s, std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) s[at + std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
+
+    // The members in archive order, each with its bytes running up to the next member
+    // (or the directory) and the size of its local header.
+    static std::vector<SourceMember*> measureMembers(TStream& single, std::vector<SourceMember>& members,
+                                                     std::uint64_t directoryOffset) {
+        std::vector<SourceMember*> byOffset;
+        for (auto& m : members) byOffset.push_back(&m);
+        std::stable_sort(byOffset.begin(), byOffset.end(),
+                         [](auto* a, auto* b) { return a->localOffset < b->localOffset; });
+        for (std::size_t i = 0; i < byOffset.size(); ++i) {
+            SourceMember& m = *byOffset[i];
+            const std::uint64_t next = i + 1 < byOffset.size() ? byOffset[i + 1]->localOffset : directoryOffset;
+            if (next < m.localOffset) throw EBadZipFile();
+            m.span = next - m.localOffset;
+            std::uint8_t raw[LocalHeader::kFixedSize];
+            single.seek(std::int64_t(m.localOffset), soFromBeginning);
+            single.readBuffer(raw, sizeof raw);
+            LocalHeader local;
+            if (!local.decodeFixed(raw)) throw EBadZipFile();
+            m.localHeaderSize = local.size();
+            if (m.localHeaderSize > m.span) throw EBadZipFile();
+        }
+        return byOffset;
+    }
+
+    // Each central header with its part number and offset made to say where its local
+    // header now stands.
+    std::string writeCentralHeaders(std::vector<SourceMember>& members, DirectoryPlace& place) {
+        std::string directory;
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            CentralHeader& central = members[i].central;
+            central.diskStart = std::uint16_t(members[i].newDisk);
+            central.localOffset = std::uint32_t(members[i].newOffset);
+            const std::string rec = central.encode();
+            auto [disk, offset] = beginRecord(rec.size());
+            if (i == 0) {
+                place.startDisk = disk;
+                place.startOffset = offset;
+            }
+            place.disks.push_back(disk);
+            put(rec);
+            place.size += rec.size();
+            directory += rec;
+        }
+        return directory;
+    }
+
+    // The end record names the last part, the part where the directory starts and the
+    // entries on the last part.
+    std::string writeEndRecord(std::size_t memberCount, DirectoryPlace& place, const std::string& comment) {
+        auto [lastDisk, endOffset] = beginRecord(kEndCentralSize + comment.size());
+        if (memberCount == 0) {
+            place.startDisk = lastDisk;
+            place.startOffset = endOffset;
+        }
+        TEndCentral end;
+        end.thisDisk = lastDisk;
+        end.centralStartDisk = place.startDisk;
+        end.entriesThisDisk = std::uint64_t(std::count(place.disks.begin(), place.disks.end(), lastDisk));
+        end.totalEntries = memberCount;
+        end.centralSize = place.size;
+        end.centralOffset = place.startOffset;
+        end.setComment(comment);
+        const std::string rec = end.encode(endOffset);
+        put(rec);
+        return rec;
+    }
+
+    void saveZipInfo(const std::string& directory) {
+        switch (writeZipInfoFile(zipInfoFileName(archiveName), directory, owner.FlushOnClose)) {
+            case ZipInfoFileResult::Saved: result.zipInfoSaved = true; break;
+            case ZipInfoFileResult::CreateFailed:
+                if (owner.Message) owner.Message(kZipInfoCreateFailed);
+                break;
+            case ZipInfoFileResult::SaveFailed:
+                if (owner.Message) owner.Message(kZipInfoSaveFailed);
+                break;
+        }
     }
 
     void discard() {

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "zip/records/LocalHeader.h"
 #include "zip/records/WriterRecords.h"
 
 namespace zb::zip {
@@ -17,18 +19,15 @@ namespace zb::zip {
 // Parses one central header (`record` holds at least its whole length) into a writer
 // member; nullopt when the bytes are no central header. `recordSize` receives the
 // header's full length.
-std::optional<TWriterMember> parseCentralHeader(const std::string& record, std::size_t* recordSize = nullptr);
+std::optional<TWriterMember> parseCentralHeader(std::string_view record, std::size_t* recordSize = nullptr);
 
-// How many bytes a member occupies from its local header on: `localFixed` holds the
-// 30 fixed bytes of its local header, `afterData` the bytes that follow its data (at
-// most 24, fewer at the end of the file) in which a data descriptor may stand.
-std::uint64_t copiedMemberLength(const TWriterMember& central, const std::uint8_t localFixed[30],
-                                 const std::string& localExtra, const std::string& afterData);
+// How many bytes a member occupies from its local header on: `local` is its local
+// header, `afterData` the bytes that follow its data (at most 24, fewer at the end of
+// the file) in which a data descriptor may stand.
+std::uint64_t copiedMemberLength(const TWriterMember& central, const LocalHeader& local,
+                                 const std::string& afterData);
 
 // Size of the data descriptor (0 when none) that follows a member's data.
 std::size_t dataDescriptorLength(const TWriterMember& central, bool zip64Local, const std::string& afterData);
-
-// Whether a local extra field holds a ZIP64 block.
-bool hasZip64Block(const std::string& extra);
 
 }  // namespace zb::zip

@@ -20,6 +20,7 @@
 #include "zip/writer/MemberWriter.h"
 #include "zip/ZipErrors.h"
 #include "zip/io/ZipInputFile.h"
+#include "zip/records/LocalHeader.h"
 #include "zip/records/ZipNames.h"
 #include "zip/records/ZipRecords.h"
 
@@ -150,7 +151,7 @@ void TZipWriter::Run::readOldArchive() {
     std::size_t pos = 0;
     for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
         std::size_t size = 0;
-        auto member = parseCentralHeader(directory.substr(pos, std::min<std::size_t>(directory.size() - pos, 46 + 3 * 0xFFFF)), &size);
+        auto member = parseCentralHeader(std::string_view(directory).substr(pos), &size);
         if (!member) throw EBadZipFile();
         oldMembers.push_back(std::move(*member));
         pos += size;
@@ -398,22 +399,16 @@ void TZipWriter::Run::updatePass() {
 }
 
 void TZipWriter::Run::copyMember(TWriterMember member) {
-    std::uint8_t fixed[30];
+    LocalHeader local;
     old->seek(std::int64_t(member.localOffset), soFromBeginning);
-    if (old->read(fixed, sizeof fixed) != sizeof fixed || getLe32(fixed) != kLocalHeaderSignature)
-        throw EBadZipFile();
-    const std::size_t nameLen = getLe16(fixed + 26);
-    const std::size_t extraLen = getLe16(fixed + 28);
-    std::string nameAndExtra(nameLen + extraLen, '\0');
-    if (old->read(nameAndExtra.data(), nameAndExtra.size()) != nameAndExtra.size()) throw EBadZipFile();
+    if (!local.read(*old)) throw EBadZipFile();
     std::string afterData;
     if (member.flags & kFlagDataDescriptor) {
         afterData.resize(24);
-        old->seek(std::int64_t(member.localOffset + 30 + nameAndExtra.size() + member.compressedSize),
-                  soFromBeginning);
+        old->seek(std::int64_t(member.localOffset + local.size() + member.compressedSize), soFromBeginning);
         afterData.resize(old->read(afterData.data(), afterData.size()));
     }
-    const std::uint64_t length = copiedMemberLength(member, fixed, nameAndExtra.substr(nameLen), afterData);
+    const std::uint64_t length = copiedMemberLength(member, local, afterData);
 
     old->seek(std::int64_t(member.localOffset), soFromBeginning);
     member.localOffset = out->position();

@@ -26,16 +26,16 @@ TWriterMember sample() {
 TEST(WriterRecordsTest, ClassicLocalHeaderHasNoExtraField) {
     const std::string b = localHeaderBytes(sample());
     ASSERT_EQ(b.size(), 30u + 15u);
-    EXPECT_EQ(getLe32(b.data()), kLocalHeaderSignature);
-    EXPECT_EQ(getLe16(b.data() + 4), 20);
-    EXPECT_EQ(getLe16(b.data() + 6), 2);
-    EXPECT_EQ(getLe16(b.data() + 8), 8);
-    EXPECT_EQ(getLe32(b.data() + 10), 0x5A6B7C8Du);
-    EXPECT_EQ(getLe32(b.data() + 14), 0x11223344u);
-    EXPECT_EQ(getLe32(b.data() + 18), 1000u);
-    EXPECT_EQ(getLe32(b.data() + 22), 5000u);
-    EXPECT_EQ(getLe16(b.data() + 26), 15);
-    EXPECT_EQ(getLe16(b.data() + 28), 0);
+    EXPECT_EQ(getU32(b.data()), kLocalHeaderSignature);
+    EXPECT_EQ(getU16(b.data() + 4), 20);
+    EXPECT_EQ(getU16(b.data() + 6), 2);
+    EXPECT_EQ(getU16(b.data() + 8), 8);
+    EXPECT_EQ(getU32(b.data() + 10), 0x5A6B7C8Du);
+    EXPECT_EQ(getU32(b.data() + 14), 0x11223344u);
+    EXPECT_EQ(getU32(b.data() + 18), 1000u);
+    EXPECT_EQ(getU32(b.data() + 22), 5000u);
+    EXPECT_EQ(getU16(b.data() + 26), 15);
+    EXPECT_EQ(getU16(b.data() + 28), 0);
     EXPECT_EQ(b.substr(30), "Docs/Readme.txt");
     EXPECT_EQ(localHeaderSize(sample()), b.size());
 }
@@ -45,10 +45,10 @@ TEST(WriterRecordsTest, ClassicCentralHeaderRoundTripsThroughTheParser) {
     m.comment = "note";
     const std::string b = centralHeaderBytes(m);
     ASSERT_EQ(b.size(), 46u + 15u + 4u);
-    EXPECT_EQ(getLe16(b.data() + 4), 20);
-    EXPECT_EQ(getLe16(b.data() + 6), 20);
-    EXPECT_EQ(getLe16(b.data() + 30), 0);
-    EXPECT_EQ(getLe32(b.data() + 42), 777u);
+    EXPECT_EQ(getU16(b.data() + 4), 20);
+    EXPECT_EQ(getU16(b.data() + 6), 20);
+    EXPECT_EQ(getU16(b.data() + 30), 0);
+    EXPECT_EQ(getU32(b.data() + 42), 777u);
     std::size_t size = 0;
     const auto parsed = parseCentralHeader(b, &size);
     ASSERT_TRUE(parsed);
@@ -67,29 +67,29 @@ TEST(WriterRecordsTest, Zip64LocalHeaderCarriesBothSizes) {
     m.compressedSize = 4'999'000'000ull;
     const std::string b = localHeaderBytes(m);
     ASSERT_EQ(b.size(), 30u + 15u + 20u);
-    EXPECT_EQ(getLe16(b.data() + 4), 45);
-    EXPECT_EQ(getLe32(b.data() + 18), kZip64Marker32);
-    EXPECT_EQ(getLe32(b.data() + 22), kZip64Marker32);
-    EXPECT_EQ(getLe16(b.data() + 28), 20);
-    EXPECT_EQ(getLe16(b.data() + 45), kExtraZip64);
-    EXPECT_EQ(getLe16(b.data() + 47), 16);
-    EXPECT_EQ(getLe64(b.data() + 49), 5'000'000'000ull);
-    EXPECT_EQ(getLe64(b.data() + 57), 4'999'000'000ull);
+    EXPECT_EQ(getU16(b.data() + 4), 45);
+    EXPECT_EQ(getU32(b.data() + 18), kZip64Marker32);
+    EXPECT_EQ(getU32(b.data() + 22), kZip64Marker32);
+    EXPECT_EQ(getU16(b.data() + 28), 20);
+    EXPECT_EQ(getU16(b.data() + 45), kExtraZip64);
+    EXPECT_EQ(getU16(b.data() + 47), 16);
+    EXPECT_EQ(getU64(b.data() + 49), 5'000'000'000ull);
+    EXPECT_EQ(getU64(b.data() + 57), 4'999'000'000ull);
 }
 
 TEST(WriterRecordsTest, Zip64CentralFieldsOnlyForWhatDoesNotFit) {
     TWriterMember m = sample();
     m.localOffset = 0x1'0000'0000ull;  // only the offset is too big
     std::string b = centralHeaderBytes(m);
-    EXPECT_EQ(getLe16(b.data() + 6), 45);
+    EXPECT_EQ(getU16(b.data() + 6), 45);
     TWriterMember own = m;  // ours say Unix host and the format they need: here 45
     own.versionMadeBy = ownVersionMadeBy();
     own.madeByFollowsNeeded = true;
-    EXPECT_EQ(getLe16(centralHeaderBytes(own).data() + 4), 0x032D);
-    EXPECT_EQ(getLe32(b.data() + 20), 1000u);
-    EXPECT_EQ(getLe32(b.data() + 42), kZip64Marker32);
-    ASSERT_EQ(getLe16(b.data() + 30), 12);
-    EXPECT_EQ(getLe64(b.data() + 46 + 15 + 4), 0x1'0000'0000ull);
+    EXPECT_EQ(getU16(centralHeaderBytes(own).data() + 4), 0x032D);
+    EXPECT_EQ(getU32(b.data() + 20), 1000u);
+    EXPECT_EQ(getU32(b.data() + 42), kZip64Marker32);
+    ASSERT_EQ(getU16(b.data() + 30), 12);
+    EXPECT_EQ(getU64(b.data() + 46 + 15 + 4), 0x1'0000'0000ull);
     auto parsed = parseCentralHeader(b);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->localOffset, 0x1'0000'0000ull);
@@ -97,10 +97,10 @@ TEST(WriterRecordsTest, Zip64CentralFieldsOnlyForWhatDoesNotFit) {
 
     m.uncompressedSize = 0xFFFFFFFFull;  // all ones is itself the marker: must go to ZIP64
     b = centralHeaderBytes(m);
-    ASSERT_EQ(getLe16(b.data() + 30), 20);
-    EXPECT_EQ(getLe32(b.data() + 24), kZip64Marker32);
-    EXPECT_EQ(getLe64(b.data() + 46 + 15 + 4), 0xFFFFFFFFull);
-    EXPECT_EQ(getLe64(b.data() + 46 + 15 + 12), 0x1'0000'0000ull);
+    ASSERT_EQ(getU16(b.data() + 30), 20);
+    EXPECT_EQ(getU32(b.data() + 24), kZip64Marker32);
+    EXPECT_EQ(getU64(b.data() + 46 + 15 + 4), 0xFFFFFFFFull);
+    EXPECT_EQ(getU64(b.data() + 46 + 15 + 12), 0x1'0000'0000ull);
 }
 
 TEST(WriterRecordsTest, ParsedOtherBlocksAreKeptAndTheZip64BlockRebuilt) {
@@ -132,30 +132,30 @@ TEST(WriterRecordsTest, NotACentralHeader) {
 TEST(WriterRecordsTest, ClassicEndRecord) {
     const std::string b = endRecordBytes(3, 150, 4000, "hello");
     ASSERT_EQ(b.size(), 22u + 5u);
-    EXPECT_EQ(getLe32(b.data()), kEndCentralSignature);
-    EXPECT_EQ(getLe16(b.data() + 8), 3);
-    EXPECT_EQ(getLe16(b.data() + 10), 3);
-    EXPECT_EQ(getLe32(b.data() + 12), 150u);
-    EXPECT_EQ(getLe32(b.data() + 16), 4000u);
-    EXPECT_EQ(getLe16(b.data() + 20), 5);
+    EXPECT_EQ(getU32(b.data()), kEndCentralSignature);
+    EXPECT_EQ(getU16(b.data() + 8), 3);
+    EXPECT_EQ(getU16(b.data() + 10), 3);
+    EXPECT_EQ(getU32(b.data() + 12), 150u);
+    EXPECT_EQ(getU32(b.data() + 16), 4000u);
+    EXPECT_EQ(getU16(b.data() + 20), 5);
     EXPECT_EQ(b.substr(22), "hello");
 }
 
 TEST(WriterRecordsTest, Zip64EndRecordsForManyMembersOrFarOffsets) {
     std::string b = endRecordBytes(70000, 5'000'000, 9'000'000'000ull, "");
     ASSERT_EQ(b.size(), 56u + 20u + 22u);
-    EXPECT_EQ(getLe32(b.data()), kZip64EndSignature);
-    EXPECT_EQ(getLe64(b.data() + 4), 44u);
-    EXPECT_EQ(getLe64(b.data() + 24), 70000u);
-    EXPECT_EQ(getLe64(b.data() + 32), 70000u);
-    EXPECT_EQ(getLe64(b.data() + 40), 5'000'000u);
-    EXPECT_EQ(getLe64(b.data() + 48), 9'000'000'000ull);
-    EXPECT_EQ(getLe32(b.data() + 56), kZip64LocatorSignature);
-    EXPECT_EQ(getLe64(b.data() + 64), 9'005'000'000ull);
-    EXPECT_EQ(getLe32(b.data() + 72), 1u);
-    EXPECT_EQ(getLe16(b.data() + 76 + 8), 0xFFFF);
-    EXPECT_EQ(getLe32(b.data() + 76 + 12), 5'000'000u);  // fits, so it stays
-    EXPECT_EQ(getLe32(b.data() + 76 + 16), kZip64Marker32);
+    EXPECT_EQ(getU32(b.data()), kZip64EndSignature);
+    EXPECT_EQ(getU64(b.data() + 4), 44u);
+    EXPECT_EQ(getU64(b.data() + 24), 70000u);
+    EXPECT_EQ(getU64(b.data() + 32), 70000u);
+    EXPECT_EQ(getU64(b.data() + 40), 5'000'000u);
+    EXPECT_EQ(getU64(b.data() + 48), 9'000'000'000ull);
+    EXPECT_EQ(getU32(b.data() + 56), kZip64LocatorSignature);
+    EXPECT_EQ(getU64(b.data() + 64), 9'005'000'000ull);
+    EXPECT_EQ(getU32(b.data() + 72), 1u);
+    EXPECT_EQ(getU16(b.data() + 76 + 8), 0xFFFF);
+    EXPECT_EQ(getU32(b.data() + 76 + 12), 5'000'000u);  // fits, so it stays
+    EXPECT_EQ(getU32(b.data() + 76 + 16), kZip64Marker32);
     // 65,534 members still fit the classic record.
     EXPECT_EQ(endRecordBytes(65534, 10, 10, "").size(), 22u);
     EXPECT_EQ(endRecordBytes(65535, 10, 10, "").size(), 98u);
@@ -165,17 +165,17 @@ TEST(WriterRecordsTest, DataDescriptorWithAndWithoutSignature) {
     TWriterMember m = sample();
     m.flags |= 8;
     std::string signedDd;
-    putLe32(signedDd, kDataDescriptorSignature);
-    putLe32(signedDd, m.crc);
-    putLe32(signedDd, 1000);
-    putLe32(signedDd, 5000);
+    appendU32(signedDd, kDataDescriptorSignature);
+    appendU32(signedDd, m.crc);
+    appendU32(signedDd, 1000);
+    appendU32(signedDd, 5000);
     EXPECT_EQ(dataDescriptorLength(m, false, signedDd + "PK\x03\x04"), 16u);
     EXPECT_EQ(dataDescriptorLength(m, false, signedDd.substr(4) + "PK\x01\x02"), 12u);
     std::string wide;
-    putLe32(wide, kDataDescriptorSignature);
-    putLe32(wide, m.crc);
-    putLe64(wide, 1000);
-    putLe64(wide, 5000);
+    appendU32(wide, kDataDescriptorSignature);
+    appendU32(wide, m.crc);
+    appendU64(wide, 1000);
+    appendU64(wide, 5000);
     EXPECT_EQ(dataDescriptorLength(m, true, wide), 24u);
     EXPECT_EQ(dataDescriptorLength(m, false, "garbage garbage garbage!"), 0u);
     m.flags &= ~8;

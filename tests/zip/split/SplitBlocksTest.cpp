@@ -54,10 +54,10 @@ protected:
     End endOf(const SplitSetResult& set) {
         std::string last = readFile(set.parts.back());
         const std::size_t at = last.size() - 22 - 11;
-        EXPECT_EQ(getLe32(&last[at]), kEndCentralSignature);
+        EXPECT_EQ(getU32(&last[at]), kEndCentralSignature);
         EXPECT_EQ(last.substr(at + 22), "set comment");
-        return {getLe16(&last[at + 4]), getLe16(&last[at + 6]), getLe16(&last[at + 8]), getLe16(&last[at + 10]),
-                getLe32(&last[at + 12]), getLe32(&last[at + 16])};
+        return {getU16(&last[at + 4]), getU16(&last[at + 6]), getU16(&last[at + 8]), getU16(&last[at + 10]),
+                getU32(&last[at + 12]), getU32(&last[at + 16])};
     }
 
     TempDir dir_;
@@ -140,14 +140,14 @@ TEST_F(SplitBlocks, EndRecordExactlyAtBoundaryHandChecked) {
     ASSERT_EQ(set.parts.size(), 2u);
     EXPECT_EQ(fileSize(set.parts[0]), layout_.end);
     std::string expected;
-    putLe32(expected, 0x06054B50);
-    putLe16(expected, 1);  // this part
-    putLe16(expected, 0);  // the directory starts on the first part
-    putLe16(expected, 0);  // no central header on this part
-    putLe16(expected, 3);
-    putLe32(expected, std::uint32_t(layout_.end - layout_.central[0]));
-    putLe32(expected, std::uint32_t(layout_.central[0]));
-    putLe16(expected, 11);
+    appendU32(expected, 0x06054B50);
+    appendU16(expected, 1);  // this part
+    appendU16(expected, 0);  // the directory starts on the first part
+    appendU16(expected, 0);  // no central header on this part
+    appendU16(expected, 3);
+    appendU32(expected, std::uint32_t(layout_.end - layout_.central[0]));
+    appendU32(expected, std::uint32_t(layout_.central[0]));
+    appendU16(expected, 11);
     expected += "set comment";
     EXPECT_EQ(readFile(set.parts[1]), expected);
     expectRoundTrip(set);

@@ -219,7 +219,7 @@ TEST_F(MemberWriterTest, Zip64IsDecidedFromTheSizeWithAMargin) {
     const std::string zip = writeMember("hello", 0, {}, true);
     EXPECT_TRUE(member.zip64Local);
     EXPECT_EQ(zip.substr(6, localHeaderSize(member)), localHeaderBytes(member));
-    EXPECT_EQ(getLe32(zip.data() + 6 + 18), 0xFFFFFFFFu);
+    EXPECT_EQ(getU32(zip.data() + 6 + 18), 0xFFFFFFFFu);
     EXPECT_EQ(zip.substr(6 + localHeaderSize(member)), "hello");
 }
 

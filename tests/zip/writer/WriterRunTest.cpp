@@ -144,7 +144,7 @@ TEST_F(WriterRunTest, ModesAndUtcTimesAreInBothHeaders) {
         // The same extended-timestamp block follows the name in the local header.
         const std::string block = m.centralExtra.substr(0, 9);
         ASSERT_EQ(block.size(), 9u);
-        EXPECT_EQ(zb::zip::getLe32(block.data() + 5), std::uint32_t(st.st_mtim.tv_sec));
+        EXPECT_EQ(zb::zip::getU32(block.data() + 5), std::uint32_t(st.st_mtim.tv_sec));
         EXPECT_EQ(raw.substr(m.localOffset + 30 + m.name.size(), 9), block);
     }
     EXPECT_EQ(list.members[0].name, "modes/");

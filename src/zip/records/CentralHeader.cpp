@@ -2,6 +2,7 @@
 #include "zip/records/CentralHeader.h"
 
 #include "zip/records/ExtraField.h"
+#include "zip/records/HeaderCommonFields.h"
 #include "zip/records/ZipBytes.h"
 #include "zip/records/ZipRecords.h"
 
@@ -10,15 +11,7 @@ namespace zb::zip {
 bool CentralHeader::decodeFixed(const std::uint8_t* raw) {
     if (getU32(raw) != kCentralHeaderSignature) return false;
     versionMadeBy = getU16(raw + 4);
-    versionNeeded = getU16(raw + 6);
-    flags = getU16(raw + 8);
-    method = getU16(raw + 10);
-    dosTime = getU32(raw + 12);
-    crc = getU32(raw + 16);
-    compressedSize = getU32(raw + 20);
-    uncompressedSize = getU32(raw + 24);
-    nameLength = getU16(raw + 28);
-    extraLength = getU16(raw + 30);
+    decodeHeaderCommonFields(*this, raw + 6);
     commentLength = getU16(raw + 32);
     diskStart = getU16(raw + 34);
     internalAttributes = getU16(raw + 36);
@@ -52,15 +45,7 @@ std::string CentralHeader::encode() const {
     out.reserve(kFixedSize + name.size() + extra.size() + comment.size());
     appendU32(out, kCentralHeaderSignature);
     appendU16(out, versionMadeBy);
-    appendU16(out, versionNeeded);
-    appendU16(out, flags);
-    appendU16(out, method);
-    appendU32(out, dosTime);
-    appendU32(out, crc);
-    appendU32(out, compressedSize);
-    appendU32(out, uncompressedSize);
-    appendU16(out, nameLength);
-    appendU16(out, extraLength);
+    appendHeaderCommonFields(out, *this);
     appendU16(out, commentLength);
     appendU16(out, diskStart);
     appendU16(out, internalAttributes);

@@ -1,6 +1,7 @@
 // The bytes of a local header.
 #include "zip/records/LocalHeader.h"
 
+#include "zip/records/HeaderCommonFields.h"
 #include "zip/records/ZipBytes.h"
 #include "zip/records/ZipRecords.h"
 
@@ -8,15 +9,7 @@ namespace zb::zip {
 
 bool LocalHeader::decodeFixed(const std::uint8_t* raw) {
     if (getU32(raw) != kLocalHeaderSignature) return false;
-    versionNeeded = getU16(raw + 4);
-    flags = getU16(raw + 6);
-    method = getU16(raw + 8);
-    dosTime = getU32(raw + 10);
-    crc = getU32(raw + 14);
-    compressedSize = getU32(raw + 18);
-    uncompressedSize = getU32(raw + 22);
-    nameLength = getU16(raw + 26);
-    extraLength = getU16(raw + 28);
+    decodeHeaderCommonFields(*this, raw + 4);
     return true;
 }
 
@@ -45,15 +38,7 @@ std::string LocalHeader::encode() const {
     std::string out;
     out.reserve(kFixedSize + name.size() + extra.size());
     appendU32(out, kLocalHeaderSignature);
-    appendU16(out, versionNeeded);
-    appendU16(out, flags);
-    appendU16(out, method);
-    appendU32(out, dosTime);
-    appendU32(out, crc);
-    appendU32(out, compressedSize);
-    appendU32(out, uncompressedSize);
-    appendU16(out, nameLength);
-    appendU16(out, extraLength);
+    appendHeaderCommonFields(out, *this);
     out += name;
     out += extra;
     return out;

@@ -54,13 +54,14 @@ fs::path resolveArchive(const std::string& zipName) {
 // ASCII names as they are; other UTF-8 names with flag bit 11, which every peer on
 // Linux reads; a name that is no UTF-8 as its bytes without the flag, so that it comes
 // back byte-identical. The host is this system's, which also makes a "\" in the name
-// a character of it, not a separator.
-void setMemberName(TWriterMember& m, const std::string& name) {
+// a character of it, not a separator. Returns the name as a reader will see it.
+std::string setMemberName(TWriterMember& m, const std::string& name) {
     m.versionMadeBy = ownVersionMadeBy();
     m.madeByFollowsNeeded = true;
     const EncodedName encoded = encodeName(name, m.versionMadeBy);
     m.name = encoded.bytes;
     m.flags = std::uint16_t((m.flags & ~kFlagUtf8) | (encoded.utf8 ? kFlagUtf8 : 0));
+    return decodeCentralName(m.name, m.flags, m.versionMadeBy);
 }
 
 // The DOS time of a file to be zipped: a link kept as a link has its own time.
@@ -200,143 +201,168 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
     const bool folder = !path.empty() && path.back() == '/';
     std::unique_ptr<TZipInputFile> in;
     if (folder) {
-        const std::string folderPath = path.substr(0, path.size() - 1);
-        const auto entry = platform::statEntry(folderPath);
-        m.dosTime = entry ? entry->dosTime : platform::dateTimeToDos(platform::SystemClock().now());
-        struct stat st {};
-        if (::stat(folderPath.c_str(), &st) == 0) {
-            m.externalAttributes = platform::archiveAttributes(st.st_mode, m.externalAttributes);
-            m.modTimeUtc = std::int64_t(st.st_mtim.tv_sec);
-        } else {
-            m.externalAttributes = platform::archiveAttributes(platform::kModeDirectory | 0755, m.externalAttributes);
-        }
-        m.method = kMethodStored;
-        m.crc = 0;
-        m.internalAttributes = 0;
+        describeFolder(path, m);
     } else {
-        for (;;) {
-            TZipInputFile::OpenResult result;
-            in = TZipInputFile::open(path, result, w.storeLinks_);
-            if (in) break;
-            if (result == TZipInputFile::OpenResult::Missing) {
-                // Vanished since the list was made: say so rather than drop it silently.
-                if (w.OnNoSuchFile) w.OnNoSuchFile(w, path);
-                return false;
-            }
-            if (result == TZipInputFile::OpenResult::NotRegular) {
-                if (w.OnPathSkipped) w.OnPathSkipped(w, psSpecialFile, path);
-                return false;
-            }
-            bool retry = false;
-            if (w.OnSkippingFile) w.OnSkippingFile(w, skipOpenFailed, path, -1, retry);
-            if (!retry) return false;
-        }
-        fileSize = in->size();
-        m.externalAttributes = platform::archiveAttributes(in->mode(), in->attributes());
-        m.dosTime = in->dosTime();
-        m.modTimeUtc = in->modTimeUtc();
-        m.uncompressedSize = in->size();
+        in = openSource(path, m);
+        if (!in) return false;
     }
-    auto leaveOut = [&] {
-        totalBytes -= std::min(totalBytes, fileSize);
-        return false;
-    };
-
-    std::string stored = storedName(path, nameOptions);
-    if (stored.empty()) return leaveOut();
-    setMemberName(m, stored);
-    std::string readBack = decodeCentralName(m.name, m.flags, m.versionMadeBy);
-    if (names.count(readBack)) {
-        bool retry = false;
-        if (w.OnSkippingFile) w.OnSkippingFile(w, skipNoOverwrite, path, -1, retry);
-        return leaveOut();
-    }
-
-    if (w.OnStartZip) {
-        TZipHeaderInfo header;
-        header.versionMadeBy = m.versionMadeBy;
-        header.setStoredName(readBack);
-        header.dosDateTime = m.dosTime;
-        header.modTimeUtc = m.modTimeUtc;
-        header.externalAttributes = m.externalAttributes;
-        header.uncompressedSize = m.uncompressedSize;
-        header.internalAttributes = m.internalAttributes;
-        header.compressionMethod = m.method;
-        header.crc32 = m.crc;
-        bool skip = false;
-        w.OnStartZip(w, path, header, skip);
-        if (skip) return leaveOut();
-        // A handler may rename the member, date it or give it a comment.
-        if (header.storedName() != readBack && !header.storedName().empty()) {
-            setMemberName(m, header.storedName());
-            readBack = decodeCentralName(m.name, m.flags, m.versionMadeBy);
-            if (names.count(readBack)) {
-                bool retry = false;
-                if (w.OnSkippingFile) w.OnSkippingFile(w, skipNoOverwrite, path, -1, retry);
-                return leaveOut();
-            }
-        }
-        // A handler that dates the member by its DOS time alone gets that time kept.
-        if (header.dosDateTime != m.dosTime && header.modTimeUtc == m.modTimeUtc) header.modTimeUtc.reset();
-        m.dosTime = header.dosDateTime;
-        m.modTimeUtc = header.modTimeUtc;
-        m.externalAttributes = header.externalAttributes;
-        if (header.fileComment()) m.comment = header.fileComment()->substr(0, kMaxComment);
-    }
-
-    if (folder) {
-        m.localOffset = out->position();
-        out->write(localHeaderBytes(m).data(), localHeaderSize(m));
-        if (w.OnEndZip) w.OnEndZip(w, path, 0, 0, 0);
-    } else {
-        const bool store = w.packLevel_ == 0 || matchesSpecList(w.noCompressList_, fileNamePart(path));
-        const int level = store ? 0 : w.packLevel_;
-        TMemberWriter writer(*out, *deflater,
-                             {[this](std::size_t n) { progress(n); }, [this] { processMessages(); }});
-        bool forceZip64 = false;
-        int changes = 0;
-        const std::uint16_t baseFlags = m.flags;
-        for (;;) {
-            const std::uint64_t start = out->position();
-            TMemberWriter::Outcome outcome;
-            try {
-                m.flags = baseFlags;
-                outcome = writer.write(*in, m, level, w.Password, forceZip64);
-            } catch (const TSourceReadError&) {
-                // The file cannot be read to its end: give it up and say so.
-                out->truncate(start);
-                bytesDone -= std::min(bytesDone, fileBytes);
-                bool retry = false;
-                if (w.OnSkippingFile) w.OnSkippingFile(w, skipOpenFailed, path, -1, retry);
-                if (!retry) return leaveOut();
-                in->rewind();
-                fileBytes = 0;
-                continue;
-            }
-            if (outcome == TMemberWriter::Outcome::Written) break;
-            // Write the member anew from the start of its local header.
-            out->truncate(start);
-            bytesDone -= std::min(bytesDone, fileBytes);
-            fileBytes = 0;
-            in->rewind();
-            if (outcome == TMemberWriter::Outcome::NeedsZip64) {
-                forceZip64 = true;
-            } else if (++changes >= kSourceChangeAttempts) {
-                // It keeps changing while it is read: no consistent member can be made.
-                bool retry = false;
-                if (w.OnSkippingFile) w.OnSkippingFile(w, skipOpenFailed, path, -1, retry);
-                if (!retry) return leaveOut();
-                changes = 0;
-            }
-        }
-        if (in->changedSinceOpened() && w.OnFileChanged) w.OnFileChanged(w, path);
-        if (w.OnEndZip)
-            w.OnEndZip(w, path, std::int64_t(m.uncompressedSize), std::int64_t(m.compressedSize),
-                       std::int64_t(out->position()));
-    }
+    std::string readBack;
+    if (!nameMember(path, m, readBack)) return leaveOut();
+    if (folder) writeFolderEntry(path, m);
+    else if (!writeFileMember(path, m, *in)) return leaveOut();
     names.insert(readBack);
     members.push_back(std::move(m));
     return true;
+}
+
+bool TZipWriter::Run::leaveOut() {
+    totalBytes -= std::min(totalBytes, fileSize);
+    return false;
+}
+
+bool TZipWriter::Run::askRetry(const std::string& path, TSkipReason reason) {
+    bool retry = false;
+    if (w.OnSkippingFile) w.OnSkippingFile(w, reason, path, -1, retry);
+    return retry;
+}
+
+void TZipWriter::Run::describeFolder(const std::string& path, TWriterMember& m) {
+    const std::string folderPath = path.substr(0, path.size() - 1);
+    const auto entry = platform::statEntry(folderPath);
+    m.dosTime = entry ? entry->dosTime : platform::dateTimeToDos(platform::SystemClock().now());
+    struct stat st {};
+    if (::stat(folderPath.c_str(), &st) == 0) {
+        m.externalAttributes = platform::archiveAttributes(st.st_mode, m.externalAttributes);
+        m.modTimeUtc = std::int64_t(st.st_mtim.tv_sec);
+    } else {
+        m.externalAttributes = platform::archiveAttributes(platform::kModeDirectory | 0755, m.externalAttributes);
+    }
+    m.method = kMethodStored;
+    m.crc = 0;
+    m.internalAttributes = 0;
+}
+
+std::unique_ptr<TZipInputFile> TZipWriter::Run::openSource(const std::string& path, TWriterMember& m) {
+    std::unique_ptr<TZipInputFile> in;
+    for (;;) {
+        TZipInputFile::OpenResult result;
+        in = TZipInputFile::open(path, result, w.storeLinks_);
+        if (in) break;
+        if (result == TZipInputFile::OpenResult::Missing) {
+            // Vanished since the list was made: say so rather than drop it silently.
+            if (w.OnNoSuchFile) w.OnNoSuchFile(w, path);
+            return nullptr;
+        }
+        if (result == TZipInputFile::OpenResult::NotRegular) {
+            if (w.OnPathSkipped) w.OnPathSkipped(w, psSpecialFile, path);
+            return nullptr;
+        }
+        if (!askRetry(path, skipOpenFailed)) return nullptr;
+    }
+    fileSize = in->size();
+    m.externalAttributes = platform::archiveAttributes(in->mode(), in->attributes());
+    m.dosTime = in->dosTime();
+    m.modTimeUtc = in->modTimeUtc();
+    m.uncompressedSize = in->size();
+    return in;
+}
+
+bool TZipWriter::Run::nameTaken(const std::string& readBack, const std::string& path) {
+    if (!names.count(readBack)) return false;
+    askRetry(path, skipNoOverwrite);
+    return true;
+}
+
+bool TZipWriter::Run::nameMember(const std::string& path, TWriterMember& m, std::string& readBack) {
+    const std::string stored = storedName(path, nameOptions);
+    if (stored.empty()) return false;
+    readBack = setMemberName(m, stored);
+    if (nameTaken(readBack, path)) return false;
+    return !w.OnStartZip || askStartZip(path, m, readBack);
+}
+
+bool TZipWriter::Run::askStartZip(const std::string& path, TWriterMember& m, std::string& readBack) {
+    TZipHeaderInfo header;
+    header.versionMadeBy = m.versionMadeBy;
+    header.setStoredName(readBack);
+    header.dosDateTime = m.dosTime;
+    header.modTimeUtc = m.modTimeUtc;
+    header.externalAttributes = m.externalAttributes;
+    header.uncompressedSize = m.uncompressedSize;
+    header.internalAttributes = m.internalAttributes;
+    header.compressionMethod = m.method;
+    header.crc32 = m.crc;
+    bool skip = false;
+    w.OnStartZip(w, path, header, skip);
+    if (skip) return false;
+    // A handler may rename the member, date it or give it a comment.
+    if (header.storedName() != readBack && !header.storedName().empty()) {
+        readBack = setMemberName(m, header.storedName());
+        if (nameTaken(readBack, path)) return false;
+    }
+    // A handler that dates the member by its DOS time alone gets that time kept.
+    if (header.dosDateTime != m.dosTime && header.modTimeUtc == m.modTimeUtc) header.modTimeUtc.reset();
+    m.dosTime = header.dosDateTime;
+    m.modTimeUtc = header.modTimeUtc;
+    m.externalAttributes = header.externalAttributes;
+    if (header.fileComment()) m.comment = header.fileComment()->substr(0, kMaxComment);
+    return true;
+}
+
+void TZipWriter::Run::writeFolderEntry(const std::string& path, TWriterMember& m) {
+    m.localOffset = out->position();
+    const std::string header = localHeaderBytes(m);
+    out->write(header.data(), header.size());
+    if (w.OnEndZip) w.OnEndZip(w, path, 0, 0, 0);
+}
+
+bool TZipWriter::Run::writeFileMember(const std::string& path, TWriterMember& m, TZipInputFile& in) {
+    const bool store = w.packLevel_ == 0 || matchesSpecList(w.noCompressList_, fileNamePart(path));
+    const int level = store ? 0 : w.packLevel_;
+    TMemberWriter writer(*out, *deflater, {[this](std::size_t n) { progress(n); }, [this] { processMessages(); }});
+    bool forceZip64 = false;
+    int changes = 0;
+    const std::uint16_t baseFlags = m.flags;
+    for (;;) {
+        const std::uint64_t start = out->position();
+        TMemberWriter::Outcome outcome;
+        try {
+            m.flags = baseFlags;
+            outcome = writer.write(in, m, level, w.Password, forceZip64);
+        } catch (const TSourceReadError&) {
+            // The file cannot be read to its end: give it up and say so.
+            dropPartialMember(start);
+            if (!askRetry(path, skipOpenFailed)) return false;
+            rewindSource(in);
+            continue;
+        }
+        if (outcome == TMemberWriter::Outcome::Written) break;
+        // Write the member anew from the start of its local header.
+        dropPartialMember(start);
+        rewindSource(in);
+        if (outcome == TMemberWriter::Outcome::NeedsZip64) {
+            forceZip64 = true;
+        } else if (++changes >= kSourceChangeAttempts) {
+            // It keeps changing while it is read: no consistent member can be made.
+            if (!askRetry(path, skipOpenFailed)) return false;
+            changes = 0;
+        }
+    }
+    if (in.changedSinceOpened() && w.OnFileChanged) w.OnFileChanged(w, path);
+    if (w.OnEndZip)
+        w.OnEndZip(w, path, std::int64_t(m.uncompressedSize), std::int64_t(m.compressedSize),
+                   std::int64_t(out->position()));
+    return true;
+}
+
+void TZipWriter::Run::dropPartialMember(std::uint64_t start) {
+    out->truncate(start);
+    bytesDone -= std::min(bytesDone, fileBytes);
+}
+
+void TZipWriter::Run::rewindSource(TZipInputFile& in) {
+    fileBytes = 0;
+    in.rewind();
 }
 
 void TZipWriter::Run::updatePass() {

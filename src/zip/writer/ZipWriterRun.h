@@ -14,6 +14,7 @@
 #include "zip/codec/deflate/Deflate.h"
 #include "zip/records/StoredName.h"
 #include "zip/io/TFileStream.h"
+#include "zip/io/ZipInputFile.h"
 #include "zip/TZipWriter.h"
 #include "zip/records/WriterRecords.h"
 #include "zip/io/ZipOutputFile.h"
@@ -53,6 +54,27 @@ struct TZipWriter::Run {
     void updatePass();
     // Zips one file (a path ending in "/" is a folder entry); false when it was left out.
     bool zipOne(const std::string& path);
+    // The steps of zipOne.
+    void describeFolder(const std::string& path, TWriterMember& m);
+    // Opens the file and takes its size, times and attributes; nullptr when it is left
+    // out (vanished, no regular file, or unreadable and not retried).
+    std::unique_ptr<TZipInputFile> openSource(const std::string& path, TWriterMember& m);
+    // Gives the member its stored name, `readBack` as a reader will see it, and lets
+    // OnStartZip change it; false when the member is to be left out.
+    bool nameMember(const std::string& path, TWriterMember& m, std::string& readBack);
+    bool askStartZip(const std::string& path, TWriterMember& m, std::string& readBack);
+    // True (and the handler told) when a member of that name was written already.
+    bool nameTaken(const std::string& readBack, const std::string& path);
+    void writeFolderEntry(const std::string& path, TWriterMember& m);
+    // Writes the file's data, anew while it needs ZIP64 sizes or changes under the
+    // reading; false when it is given up.
+    bool writeFileMember(const std::string& path, TWriterMember& m, TZipInputFile& in);
+    void dropPartialMember(std::uint64_t start);
+    void rewindSource(TZipInputFile& in);
+    // Takes a left-out file's size off the total; returns false.
+    bool leaveOut();
+    // Tells OnSkippingFile; true when the handler asks to try again.
+    bool askRetry(const std::string& path, TSkipReason reason);
     void copyMember(TWriterMember member);
     void writeDirectory();
     void finishOutput();

@@ -26,6 +26,7 @@
 #include "zip/codec/MemberOutput.h"
 #include "zip/TZipReader.h"
 #include "zip/select/WildcardMatch.h"
+#include "zip/records/LocalHeader.h"
 #include "zip/records/ZipBytes.h"
 #include "zip/ZipErrors.h"
 #include "zip/records/ZipNames.h"
@@ -175,10 +176,10 @@ private:
     // A local header that tells another story than its central record (name, CRC or
     // sizes) is a sign of damage or of a crafted archive: the central record is used,
     // and the disagreement is reported. The stream stands right after the fixed part.
-    void compareLocalHeader(const std::uint8_t* local, const TZipHeaderInfo& h) {
+    void compareLocalHeader(const LocalHeader& local, const TZipHeaderInfo& h) {
         std::vector<std::string> fields;
-        const std::uint16_t flags = getU16(local + 6);
-        std::string raw(getU16(local + 26), '\0');
+        const std::uint16_t flags = local.flags;
+        std::string raw(local.nameLength, '\0');
         raw.resize(r_.memberStream().read(raw.data(), raw.size()));
         // Names beyond ASCII may differ by code page or by a Unicode path field alone.
         auto ascii = [](const std::string& s) {
@@ -189,8 +190,8 @@ private:
             fields.push_back("name");
         // With a data descriptor the local fields may be zero; ZIP64 keeps them elsewhere.
         if (!(flags & kFlagDataDescriptor)) {
-            if (getU32(local + 14) != h.crc32) fields.push_back("CRC");
-            const std::uint32_t packed = getU32(local + 18), size = getU32(local + 22);
+            if (local.crc != h.crc32) fields.push_back("CRC");
+            const std::uint32_t packed = local.compressedSize, size = local.uncompressedSize;
             if ((packed != kZip64Marker32 && packed != h.compressedSize) ||
                 (size != kZip64Marker32 && size != h.uncompressedSize))
                 fields.push_back("sizes");
@@ -279,17 +280,17 @@ private:
         } else if (h.diskNumberStart != std::uint32_t(r_.currentPart_)) {
             return skipped(job, skipUnsupported, job.stored, "member stands in another part of a split archive");
         }
-        std::uint8_t local[kLocalHeaderSize];
+        std::uint8_t raw[LocalHeader::kFixedSize];
+        LocalHeader local;
         // An offset no file can reach (a damaged ZIP64 field) is a missing header,
         // not a reason to end the run.
-        const bool reachable = h.relativeOffset < std::uint64_t(INT64_MAX) - kLocalHeaderSize;
+        const bool reachable = h.relativeOffset < std::uint64_t(INT64_MAX) - LocalHeader::kFixedSize;
         if (reachable) job.archive.seek(std::int64_t(h.relativeOffset), soFromBeginning);
-        if (!reachable || job.archive.read(local, sizeof local) != sizeof local ||
-            getU32(local) != kLocalHeaderSignature)
+        if (!reachable || job.archive.read(raw, sizeof raw) != sizeof raw || !local.decodeFixed(raw))
             return skipped(job, skipBadHeader, job.stored, "no local header at offset " + std::to_string(h.relativeOffset));
-        h.localExtraFieldLength = getU16(local + 28);
+        h.localExtraFieldLength = local.extraLength;
         compareLocalHeader(local, h);
-        job.dataStart = h.relativeOffset + kLocalHeaderSize + getU16(local + 26) + getU16(local + 28);
+        job.dataStart = h.relativeOffset + local.size();
         return Step::Next;
     }
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "zip/io/FileFaults.h"
-#include "zip/io/ZipStream.h"
+#include "zip/io/TStream.h"
 
 namespace zb::test {
 

@@ -13,7 +13,7 @@
 #include "zip/split/SplitSetWriter.h"
 #include "zip/TZipReader.h"
 #include "zip/records/WriterRecords.h"
-#include "zip/io/ZipStream.h"
+#include "zip/io/TMemoryStream.h"
 
 namespace zb::test {
 

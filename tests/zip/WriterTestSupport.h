@@ -121,7 +121,7 @@ namespace zb::test {
 
 // What an archive's directory holds, read straight from its records.
 struct ArchiveListing {
-    std::vector<zb::zip::TWriterMember> members;  // directory order
+    std::vector<zb::zip::WriterMember> members;  // directory order
     std::string comment;
     bool zip64End = false;
 };

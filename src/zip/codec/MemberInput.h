@@ -12,7 +12,7 @@
 
 #include "zip/codec/DecoderIo.h"
 #include "zip/crypto/ZipCrypto.h"
-#include "zip/io/ZipStream.h"
+#include "zip/io/TStream.h"
 
 namespace zb::zip {
 

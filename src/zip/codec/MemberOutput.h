@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "zip/codec/DecoderIo.h"
-#include "zip/io/ZipStream.h"
+#include "zip/io/TStream.h"
 
 namespace zb::zip {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "zip/io/ZipStream.h"
+#include "zip/io/TStream.h"
 
 namespace zb::zip {
 

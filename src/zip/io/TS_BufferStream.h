@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "zip/io/ZipStream.h"
+#include "zip/io/TStream.h"
 
 namespace zb::zip {
 

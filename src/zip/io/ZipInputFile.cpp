@@ -21,7 +21,7 @@ constexpr std::size_t kMaxLinkText = 1 << 20;
 
 }  // namespace
 
-std::unique_ptr<TZipInputFile> TZipInputFile::open(const std::filesystem::path& path, OpenResult& result,
+std::unique_ptr<ZipInputFile> ZipInputFile::open(const std::filesystem::path& path, OpenResult& result,
                                                    bool keepLinks) {
     // O_NOFOLLOW keeps a link that takes a file's place after the walk from being read
     // through.
@@ -45,7 +45,7 @@ std::unique_ptr<TZipInputFile> TZipInputFile::open(const std::filesystem::path& 
     // Regular files ignore O_NONBLOCK; clear it all the same for plain blocking reads.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    std::unique_ptr<TZipInputFile> file(new TZipInputFile());
+    std::unique_ptr<ZipInputFile> file(new ZipInputFile());
     file->path_ = path;
     file->fd_ = fd;
     file->describe(st);
@@ -53,7 +53,7 @@ std::unique_ptr<TZipInputFile> TZipInputFile::open(const std::filesystem::path& 
     return file;
 }
 
-std::unique_ptr<TZipInputFile> TZipInputFile::openLink(const std::filesystem::path& path, OpenResult& result) {
+std::unique_ptr<ZipInputFile> ZipInputFile::openLink(const std::filesystem::path& path, OpenResult& result) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
         result = (errno == ENOENT || errno == ENOTDIR) ? OpenResult::Missing : OpenResult::Failed;
@@ -80,7 +80,7 @@ std::unique_ptr<TZipInputFile> TZipInputFile::openLink(const std::filesystem::pa
         }
         text.resize(text.size() * 2);  // cut short: the text is longer than lstat said
     }
-    std::unique_ptr<TZipInputFile> file(new TZipInputFile());
+    std::unique_ptr<ZipInputFile> file(new ZipInputFile());
     file->path_ = path;
     file->isLink_ = true;
     file->linkText_ = std::move(text);
@@ -90,7 +90,7 @@ std::unique_ptr<TZipInputFile> TZipInputFile::openLink(const std::filesystem::pa
     return file;
 }
 
-void TZipInputFile::describe(const struct stat& st) {
+void ZipInputFile::describe(const struct stat& st) {
     size_ = std::uint64_t(st.st_size);
     dosTime_ = platform::fileTimeToDos(platform::FileTime{st.st_mtim.tv_sec, std::int32_t(st.st_mtim.tv_nsec)});
     mode_ = std::uint32_t(st.st_mode);
@@ -101,11 +101,11 @@ void TZipInputFile::describe(const struct stat& st) {
     if (!name.empty() && name[0] == '.') attributes_ |= platform::faHidden;
 }
 
-TZipInputFile::~TZipInputFile() {
+ZipInputFile::~ZipInputFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool TZipInputFile::changedSinceOpened() const {
+bool ZipInputFile::changedSinceOpened() const {
     if (isLink_) return false;  // its text was taken whole, by one call
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return true;
@@ -113,7 +113,7 @@ bool TZipInputFile::changedSinceOpened() const {
            std::int64_t(st.st_mtim.tv_nsec) != modTimeNanos_;
 }
 
-std::size_t TZipInputFile::read(void* buffer, std::size_t size) {
+std::size_t ZipInputFile::read(void* buffer, std::size_t size) {
     auto out = static_cast<char*>(buffer);
     std::size_t done = 0;
     if (isLink_) {
@@ -123,7 +123,7 @@ std::size_t TZipInputFile::read(void* buffer, std::size_t size) {
     while (!isLink_ && done < size) {
         const ssize_t n = ::read(fd_, out + done, size - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw TSourceReadError("read error");
+        if (n < 0) throw SourceReadError("read error");
         if (n == 0) break;  // the end of the file, wherever it is now
         done += std::size_t(n);
     }
@@ -132,15 +132,15 @@ std::size_t TZipInputFile::read(void* buffer, std::size_t size) {
         const std::size_t allowed = std::min(done, faults->allowRead(path_, done));
         if (allowed < done) {
             read_ += allowed;
-            throw TSourceReadError("read error");
+            throw SourceReadError("read error");
         }
     }
     read_ += done;
     return done;
 }
 
-void TZipInputFile::rewind() {
-    if (!isLink_ && ::lseek(fd_, 0, SEEK_SET) != 0) throw TSourceReadError("seek error");
+void ZipInputFile::rewind() {
+    if (!isLink_ && ::lseek(fd_, 0, SEEK_SET) != 0) throw SourceReadError("seek error");
     read_ = 0;
 }
 

@@ -20,22 +20,22 @@ struct stat;
 namespace zb::zip {
 
 // A read of the source failed part-way (an I/O error); the member is given up.
-class TSourceReadError : public std::runtime_error {
+class SourceReadError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-class TZipInputFile {
+class ZipInputFile {
 public:
     enum class OpenResult { Opened, Missing, NotRegular, Failed };
 
     // nullptr with `result` set when the file cannot be opened as a regular file.
     // With `keepLinks`, a link (to anything, or to nothing) is taken as itself.
-    static std::unique_ptr<TZipInputFile> open(const std::filesystem::path& path, OpenResult& result,
+    static std::unique_ptr<ZipInputFile> open(const std::filesystem::path& path, OpenResult& result,
                                                bool keepLinks = false);
-    ~TZipInputFile();
-    TZipInputFile(const TZipInputFile&) = delete;
-    TZipInputFile& operator=(const TZipInputFile&) = delete;
+    ~ZipInputFile();
+    ZipInputFile(const ZipInputFile&) = delete;
+    ZipInputFile& operator=(const ZipInputFile&) = delete;
 
     // Size when opened (what the system reported; the file may hold more or less).
     std::uint64_t size() const { return size_; }
@@ -46,7 +46,7 @@ public:
     // Whether the file's size or modification time differs from when it was opened.
     bool changedSinceOpened() const;
 
-    // Up to `size` bytes; 0 at the end of the file. Throws TSourceReadError on an I/O
+    // Up to `size` bytes; 0 at the end of the file. Throws SourceReadError on an I/O
     // error.
     std::size_t read(void* buffer, std::size_t size);
     // Back to the start, for a second pass.
@@ -55,8 +55,8 @@ public:
     bool isLink() const { return isLink_; }
 
 private:
-    TZipInputFile() = default;
-    static std::unique_ptr<TZipInputFile> openLink(const std::filesystem::path& path, OpenResult& result);
+    ZipInputFile() = default;
+    static std::unique_ptr<ZipInputFile> openLink(const std::filesystem::path& path, OpenResult& result);
     void describe(const struct stat& st);
     std::filesystem::path path_;
     int fd_ = -1;

@@ -38,22 +38,22 @@ void writeAllAt(const std::filesystem::path& path, int fd, const std::uint8_t* d
 
 }  // namespace
 
-TZipOutputFile::TZipOutputFile(const std::filesystem::path& path, bool flushOnClose)
+ZipOutputFile::ZipOutputFile(const std::filesystem::path& path, bool flushOnClose)
     : path_(path), flushOnClose_(flushOnClose), buffer_(kOutputBufferSize) {
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) throw ENotEnoughRoom();
 }
 
-TZipOutputFile::~TZipOutputFile() { abandon(); }
+ZipOutputFile::~ZipOutputFile() { abandon(); }
 
-void TZipOutputFile::flushBuffer() {
+void ZipOutputFile::flushBuffer() {
     if (buffered_ == 0) return;
     const std::size_t n = buffered_;
     buffered_ = 0;  // a failed flush leaves nothing behind to write again
     writeAllAt(path_, fd_, buffer_.data(), n, position_ - n);
 }
 
-void TZipOutputFile::write(const void* data, std::size_t size) {
+void ZipOutputFile::write(const void* data, std::size_t size) {
     if (fd_ < 0) throw ENotEnoughRoom();
     auto in = static_cast<const std::uint8_t*>(data);
     if (buffered_ + size > buffer_.size()) {
@@ -69,7 +69,7 @@ void TZipOutputFile::write(const void* data, std::size_t size) {
     position_ += size;
 }
 
-void TZipOutputFile::rewrite(std::uint64_t offset, const void* data, std::size_t size) {
+void ZipOutputFile::rewrite(std::uint64_t offset, const void* data, std::size_t size) {
     if (fd_ < 0) throw ENotEnoughRoom();
     const std::uint64_t bufferStart = position_ - buffered_;
     auto in = static_cast<const std::uint8_t*>(data);
@@ -83,7 +83,7 @@ void TZipOutputFile::rewrite(std::uint64_t offset, const void* data, std::size_t
     writeAllAt(path_, fd_, in, size, offset);
 }
 
-void TZipOutputFile::truncate(std::uint64_t offset) {
+void ZipOutputFile::truncate(std::uint64_t offset) {
     if (fd_ < 0) throw ENotEnoughRoom();
     const std::uint64_t bufferStart = position_ - buffered_;
     if (offset >= bufferStart) {
@@ -95,7 +95,7 @@ void TZipOutputFile::truncate(std::uint64_t offset) {
     position_ = offset;
 }
 
-void TZipOutputFile::close() {
+void ZipOutputFile::close() {
     if (fd_ < 0) return;
     try {
         flushBuffer();
@@ -111,7 +111,7 @@ void TZipOutputFile::close() {
     if (::close(fd) != 0) throw ENotEnoughRoom();
 }
 
-void TZipOutputFile::abandon() {
+void ZipOutputFile::abandon() {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;

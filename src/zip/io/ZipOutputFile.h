@@ -12,14 +12,14 @@
 
 namespace zb::zip {
 
-class TZipOutputFile {
+class ZipOutputFile {
 public:
     // Creates `path` (replacing any file of that name, or failing with
     // ENotEnoughRoom when it cannot be created).
-    TZipOutputFile(const std::filesystem::path& path, bool flushOnClose);
-    ~TZipOutputFile();
-    TZipOutputFile(const TZipOutputFile&) = delete;
-    TZipOutputFile& operator=(const TZipOutputFile&) = delete;
+    ZipOutputFile(const std::filesystem::path& path, bool flushOnClose);
+    ~ZipOutputFile();
+    ZipOutputFile(const ZipOutputFile&) = delete;
+    ZipOutputFile& operator=(const ZipOutputFile&) = delete;
 
     void write(const void* data, std::size_t size);
     // Overwrites bytes that were already written (a local header).

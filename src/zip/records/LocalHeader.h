@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "zip/io/ZipStream.h"
+#include "zip/io/TStream.h"
 #include "zip/records/ZipRecords.h"
 
 namespace zb::zip {

@@ -58,7 +58,7 @@ bool startsWith(const std::string& text, const std::string& prefix) {
 
 }  // namespace
 
-std::string storedFolder(const std::string& path, const TStoredNameOptions& options) {
+std::string storedFolder(const std::string& path, const StoredNameOptions& options) {
     if (!options.storePaths) return {};
     std::string folder = folderPart(path);
     if (folder.empty()) folder = "./";
@@ -72,7 +72,7 @@ std::string storedFolder(const std::string& path, const TStoredNameOptions& opti
     return safeFolder(folder);
 }
 
-std::string storedName(const std::string& path, const TStoredNameOptions& options) {
+std::string storedName(const std::string& path, const StoredNameOptions& options) {
     const std::string name = fileNamePart(path);
     if (name.empty() && !options.storePaths) {
         // A folder entry without paths: its own last component.

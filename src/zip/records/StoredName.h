@@ -7,7 +7,7 @@
 
 namespace zb::zip {
 
-struct TStoredNameOptions {
+struct StoredNameOptions {
     bool storePaths = false;
     bool relativePaths = false;
     bool storeVolumes = false;  // nothing more to keep on this system: "/" is never stored
@@ -17,7 +17,7 @@ struct TStoredNameOptions {
 // The stored folder ("" or "a/b/") of `path`; a path ending in "/" is a folder entry,
 // whose own folder is the stored folder. Never absolute and never with "." or ".."
 // components, so extracting the member cannot write outside the target folder.
-std::string storedFolder(const std::string& path, const TStoredNameOptions& options);
+std::string storedFolder(const std::string& path, const StoredNameOptions& options);
 
 // The last component of `path` ("" for a folder entry).
 std::string fileNamePart(const std::string& path);
@@ -25,7 +25,7 @@ std::string folderPart(const std::string& path);  // up to and including the las
 
 // Folder + file name. A folder entry without stored paths keeps its own name ("Sub/"),
 // so it is still a folder in the archive.
-std::string storedName(const std::string& path, const TStoredNameOptions& options);
+std::string storedName(const std::string& path, const StoredNameOptions& options);
 
 // An absolute, normalised form of `path` for comparisons of files and folders.
 std::string normalisedPath(const std::string& path);

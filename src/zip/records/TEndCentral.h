@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "zip/io/ZipStream.h"
+#include "zip/io/TStream.h"
 
 namespace zb::zip {
 

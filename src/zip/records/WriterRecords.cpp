@@ -17,9 +17,9 @@ std::uint16_t ownVersionMadeBy(std::uint16_t format) {
     return std::uint16_t((std::uint16_t(platform::archiveHost()) << 8) | (format & 0xFF));
 }
 
-std::size_t localHeaderSize(const TWriterMember& m) { return localHeaderBytes(m).size(); }
+std::size_t localHeaderSize(const WriterMember& m) { return localHeaderBytes(m).size(); }
 
-std::string localHeaderBytes(const TWriterMember& m) {
+std::string localHeaderBytes(const WriterMember& m) {
     LocalHeader h;
     h.versionNeeded = m.zip64Local ? std::max(m.versionNeeded, kZip64Version) : m.versionNeeded;
     h.flags = m.flags;
@@ -37,7 +37,7 @@ std::string localHeaderBytes(const TWriterMember& m) {
     return h.encode();
 }
 
-std::string centralHeaderBytes(const TWriterMember& m) {
+std::string centralHeaderBytes(const WriterMember& m) {
     CentralHeader h;
     const std::string zip64 = h.setWideValues(m.uncompressedSize, m.compressedSize, m.localOffset, m.diskStart,
                                               m.keepZip64Uncompressed, m.keepZip64Compressed);

@@ -20,7 +20,7 @@ namespace zb::zip {
 inline constexpr std::uint16_t kClassicVersion = 20;  // format 2.0, MS-DOS host
 
 // One member as the writer puts it into the archive.
-struct TWriterMember {
+struct WriterMember {
     std::uint16_t versionMadeBy = kClassicVersion;
     std::uint16_t versionNeeded = kClassicVersion;
     std::uint16_t flags = 0;
@@ -55,11 +55,11 @@ struct TWriterMember {
 std::uint16_t ownVersionMadeBy(std::uint16_t format = kClassicVersion);
 
 // The local header of a member the writer creates (no extra field beyond ZIP64).
-std::string localHeaderBytes(const TWriterMember& member);
-std::size_t localHeaderSize(const TWriterMember& member);
+std::string localHeaderBytes(const WriterMember& member);
+std::size_t localHeaderSize(const WriterMember& member);
 
 // The central header, with a ZIP64 extra field for exactly the values that need one.
-std::string centralHeaderBytes(const TWriterMember& member);
+std::string centralHeaderBytes(const WriterMember& member);
 
 // The end of the central directory, preceded by the ZIP64 end record and locator
 // when the member count, the directory's size or its offset do not fit.

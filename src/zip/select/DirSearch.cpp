@@ -45,7 +45,7 @@ bool TDirSearch::maskMatches(const std::string& mask, const std::string& name) {
     return wildcardMatch(mask, name);
 }
 
-bool TDirSearch::next(TFoundPath& found) {
+bool TDirSearch::next(FoundPath& found) {
     while (!levels_.empty()) {
         TSearchData& level = levels_.back();
         if (level.exhausted()) {
@@ -56,7 +56,7 @@ bool TDirSearch::next(TFoundPath& found) {
         const std::string path = level.folder + entry.name;
         if (keepLinks_ && entry.isSymlink) {
             if (!maskMatches(mask_, entry.name)) continue;
-            found = TFoundPath{path, false, true, entry.linkSize, entry.attributes, entry.dosTime};
+            found = FoundPath{path, false, true, entry.linkSize, entry.attributes, entry.dosTime};
             return true;
         }
         switch (entry.kind) {
@@ -66,12 +66,12 @@ bool TDirSearch::next(TFoundPath& found) {
                     if (onSkip_) onSkip_(psFolderLink, path);
                     break;
                 }
-                found = TFoundPath{path + '/', true, false, 0, entry.attributes, entry.dosTime};
+                found = FoundPath{path + '/', true, false, 0, entry.attributes, entry.dosTime};
                 openLevel(path + '/');  // invalidates `level` and `entry`
                 return true;
             case platform::EntryKind::File:
                 if (!maskMatches(mask_, entry.name)) break;
-                found = TFoundPath{path, false, entry.isSymlink, entry.size, entry.attributes, entry.dosTime};
+                found = FoundPath{path, false, entry.isSymlink, entry.size, entry.attributes, entry.dosTime};
                 return true;
             case platform::EntryKind::Special:
                 if (onSkip_ && maskMatches(mask_, entry.name)) onSkip_(psSpecialFile, path);

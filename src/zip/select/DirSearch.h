@@ -27,7 +27,7 @@ struct TSearchData {
 };
 
 // What one step of the walk found.
-struct TFoundPath {
+struct FoundPath {
     std::string path;  // folder + name; a folder ends in "/"
     bool isFolder = false;
     bool isLink = false;  // a link: to a file, or, when links are kept, to anything
@@ -46,7 +46,7 @@ public:
                SkipHandler onSkip = {}, bool keepLinks = false);
 
     // The next path in depth-first order; false once the walk is over.
-    bool next(TFoundPath& found);
+    bool next(FoundPath& found);
 
     // Whether `name` is taken by `mask`, with the extension rule of the walk.
     static bool maskMatches(const std::string& mask, const std::string& name);

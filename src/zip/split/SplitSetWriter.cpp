@@ -55,7 +55,7 @@ struct SplitSetWriter::Impl {
     const std::string& archiveName;
     std::uint64_t reserve = 0;  // kept free on the first part for the directory
 
-    std::unique_ptr<TZipOutputFile> out;
+    std::unique_ptr<ZipOutputFile> out;
     int part = -1;              // 0-based number of the open part
     std::uint64_t room = 0;     // bytes still allowed on it
     std::uint64_t written = 0;  // bytes on it
@@ -87,7 +87,7 @@ struct SplitSetWriter::Impl {
         cap = std::min<std::int64_t>(cap, 0xFFFFFFFFll);  // offsets within a part are 32-bit
         if (cap <= 0) throw ENotEnoughRoom();
         result.parts.push_back(name);
-        out = std::make_unique<TZipOutputFile>(name, owner.FlushOnClose);
+        out = std::make_unique<ZipOutputFile>(name, owner.FlushOnClose);
         room = std::uint64_t(cap);
         written = 0;
     }

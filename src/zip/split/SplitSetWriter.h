@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "zip/MultiZipInfo.h"
-#include "zip/io/ZipStream.h"
+#include "zip/io/TStream.h"
 
 namespace zb::zip {
 

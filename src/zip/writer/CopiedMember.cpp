@@ -7,10 +7,10 @@
 
 namespace zb::zip {
 
-std::optional<TWriterMember> parseCentralHeader(std::string_view record, std::size_t* recordSize) {
+std::optional<WriterMember> parseCentralHeader(std::string_view record, std::size_t* recordSize) {
     const auto c = CentralHeader::decode(record);
     if (!c) return std::nullopt;
-    TWriterMember m;
+    WriterMember m;
     m.versionMadeBy = c->versionMadeBy;
     m.versionNeeded = c->versionNeeded;
     m.flags = c->flags;
@@ -35,7 +35,7 @@ std::optional<TWriterMember> parseCentralHeader(std::string_view record, std::si
     return m;
 }
 
-std::size_t dataDescriptorLength(const TWriterMember& central, bool zip64Local, const std::string& afterData) {
+std::size_t dataDescriptorLength(const WriterMember& central, bool zip64Local, const std::string& afterData) {
     if (!(central.flags & kFlagDataDescriptor)) return 0;
     // Sizes in the descriptor are 8 bytes wide when the member uses ZIP64 sizes.
     const bool wide = zip64Local || central.keepZip64Compressed || central.keepZip64Uncompressed;
@@ -48,7 +48,7 @@ std::size_t dataDescriptorLength(const TWriterMember& central, bool zip64Local, 
     return lengthOf(false);  // 0: nothing that looks like a descriptor, copied without one
 }
 
-std::uint64_t copiedMemberLength(const TWriterMember& central, const LocalHeader& local,
+std::uint64_t copiedMemberLength(const WriterMember& central, const LocalHeader& local,
                                  const std::string& afterData) {
     return local.size() + central.compressedSize +
            dataDescriptorLength(central, hasExtraBlock(local.extra, kExtraZip64), afterData);

@@ -19,15 +19,15 @@ namespace zb::zip {
 // Parses one central header (`record` holds at least its whole length) into a writer
 // member; nullopt when the bytes are no central header. `recordSize` receives the
 // header's full length.
-std::optional<TWriterMember> parseCentralHeader(std::string_view record, std::size_t* recordSize = nullptr);
+std::optional<WriterMember> parseCentralHeader(std::string_view record, std::size_t* recordSize = nullptr);
 
 // How many bytes a member occupies from its local header on: `local` is its local
 // header, `afterData` the bytes that follow its data (at most 24, fewer at the end of
 // the file) in which a data descriptor may stand.
-std::uint64_t copiedMemberLength(const TWriterMember& central, const LocalHeader& local,
+std::uint64_t copiedMemberLength(const WriterMember& central, const LocalHeader& local,
                                  const std::string& afterData);
 
 // Size of the data descriptor (0 when none) that follows a member's data.
-std::size_t dataDescriptorLength(const TWriterMember& central, bool zip64Local, const std::string& afterData);
+std::size_t dataDescriptorLength(const WriterMember& central, bool zip64Local, const std::string& afterData);
 
 }  // namespace zb::zip

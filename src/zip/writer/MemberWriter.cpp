@@ -16,20 +16,20 @@ constexpr std::size_t kCrcPassBlock = 8192;
 
 class SourceAdapter : public DeflateSource {
 public:
-    explicit SourceAdapter(TMemberWriter& w) : w_(w) {}
+    explicit SourceAdapter(MemberWriter& w) : w_(w) {}
     std::size_t read(std::uint8_t* buffer, std::size_t size) override { return w_.readData(buffer, size); }
 
 private:
-    TMemberWriter& w_;
+    MemberWriter& w_;
 };
 
 class SinkAdapter : public DeflateSink {
 public:
-    explicit SinkAdapter(TMemberWriter& w) : w_(w) {}
+    explicit SinkAdapter(MemberWriter& w) : w_(w) {}
     void write(const std::uint8_t* data, std::size_t size) override { w_.writeData(data, size); }
 
 private:
-    TMemberWriter& w_;
+    MemberWriter& w_;
 };
 
 }  // namespace
@@ -39,7 +39,7 @@ bool memberNeedsZip64(std::uint64_t size) {
     return size + margin >= kZip64Marker32;
 }
 
-std::size_t TMemberWriter::readData(std::uint8_t* buffer, std::size_t size) {
+std::size_t MemberWriter::readData(std::uint8_t* buffer, std::size_t size) {
     const std::size_t n = in_->read(buffer, size);
     if (n > 0) {
         crc_ = crc32Update(crc_, buffer, n);
@@ -48,7 +48,7 @@ std::size_t TMemberWriter::readData(std::uint8_t* buffer, std::size_t size) {
     return n;
 }
 
-void TMemberWriter::writeData(const std::uint8_t* data, std::size_t size) {
+void MemberWriter::writeData(const std::uint8_t* data, std::size_t size) {
     if (encrypting_) {
         scratch_.assign(reinterpret_cast<const char*>(data), size);
         cipher_.encrypt(reinterpret_cast<std::uint8_t*>(scratch_.data()), size);
@@ -59,7 +59,7 @@ void TMemberWriter::writeData(const std::uint8_t* data, std::size_t size) {
     if (hooks_.afterWrite) hooks_.afterWrite();
 }
 
-std::uint64_t TMemberWriter::storeData() {
+std::uint64_t MemberWriter::storeData() {
     std::vector<std::uint8_t> block(kStoreBlock);
     std::uint64_t total = 0;
     for (;;) {
@@ -71,7 +71,7 @@ std::uint64_t TMemberWriter::storeData() {
     return total;
 }
 
-std::uint32_t TMemberWriter::crcPass() {
+std::uint32_t MemberWriter::crcPass() {
     std::vector<std::uint8_t> block(kCrcPassBlock * 8);
     std::uint32_t crc = kCrc32Preset;
     for (;;) {
@@ -82,7 +82,7 @@ std::uint32_t TMemberWriter::crcPass() {
     return ~crc;
 }
 
-TMemberWriter::Outcome TMemberWriter::write(TZipInputFile& in, TWriterMember& m, int level,
+MemberWriter::Outcome MemberWriter::write(ZipInputFile& in, WriterMember& m, int level,
                                             const std::string& password, bool forceZip64) {
     in_ = &in;
     written_ = 0;

@@ -22,7 +22,7 @@ namespace zb::zip {
 // (5 bytes per stored block of at most 32 KiB) and for the encryption header.
 bool memberNeedsZip64(std::uint64_t size);
 
-class TMemberWriter {
+class MemberWriter {
 public:
     // How a member came out.
     enum class Outcome {
@@ -38,12 +38,12 @@ public:
         std::function<void()> afterWrite;
     };
 
-    TMemberWriter(TZipOutputFile& out, Deflater& deflater, Hooks hooks)
+    MemberWriter(ZipOutputFile& out, Deflater& deflater, Hooks hooks)
         : out_(out), deflater_(deflater), hooks_(std::move(hooks)) {}
 
     // Writes `member` (name, date, attributes already set) from `in` at the output's
     // position. `level` 0 stores; `password` empty means no encryption.
-    Outcome write(TZipInputFile& in, TWriterMember& member, int level, const std::string& password,
+    Outcome write(ZipInputFile& in, WriterMember& member, int level, const std::string& password,
                   bool forceZip64);
 
     // The write routine: encrypts when a password is set, writes, counts.
@@ -55,10 +55,10 @@ private:
     std::uint64_t storeData();
     std::uint32_t crcPass();
 
-    TZipOutputFile& out_;
+    ZipOutputFile& out_;
     Deflater& deflater_;
     Hooks hooks_;
-    TZipInputFile* in_ = nullptr;
+    ZipInputFile* in_ = nullptr;
     bool encrypting_ = false;
     ZipCrypto cipher_;
     std::uint32_t crc_ = 0;

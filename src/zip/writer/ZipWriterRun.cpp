@@ -1,5 +1,5 @@
 // The steps of a zip run. Members of an old archive are copied as raw bytes (see
-// CopiedMember.h); each new file goes through TMemberWriter; the finished file
+// CopiedMember.h); each new file goes through MemberWriter; the finished file
 // replaces the archive by one rename within the archive's folder.
 #include "zip/writer/ZipWriterRun.h"
 
@@ -16,7 +16,7 @@
 #include "platform/FileSystem.h"
 #include "zip/writer/CopiedMember.h"
 #include "zip/records/DosDateTime.h"
-#include "zip/select/FileSpec.h"
+#include "zip/select/FileSpecExpansion.h"
 #include "zip/writer/MemberWriter.h"
 #include "zip/ZipErrors.h"
 #include "zip/io/ZipInputFile.h"
@@ -55,7 +55,7 @@ fs::path resolveArchive(const std::string& zipName) {
 // Linux reads; a name that is no UTF-8 as its bytes without the flag, so that it comes
 // back byte-identical. The host is this system's, which also makes a "\" in the name
 // a character of it, not a separator. Returns the name as a reader will see it.
-std::string setMemberName(TWriterMember& m, const std::string& name) {
+std::string setMemberName(WriterMember& m, const std::string& name) {
     m.versionMadeBy = ownVersionMadeBy();
     m.madeByFollowsNeeded = true;
     const EncodedName encoded = encodeName(name, m.versionMadeBy);
@@ -102,7 +102,7 @@ void TZipWriter::Run::progress(std::size_t n) {
 }
 
 void TZipWriter::Run::expand() {
-    TFileSpecExpansion spec;
+    FileSpecExpansion spec;
     spec.excludeList = w.excludeList_;
     spec.recurse = w.recurse_;
     spec.rootDir = w.RootDir();
@@ -157,7 +157,7 @@ void TZipWriter::Run::readOldArchive() {
         oldMembers.push_back(std::move(*member));
         pos += size;
     }
-    std::stable_sort(oldMembers.begin(), oldMembers.end(), [](const TWriterMember& a, const TWriterMember& b) {
+    std::stable_sort(oldMembers.begin(), oldMembers.end(), [](const WriterMember& a, const WriterMember& b) {
         return a.diskStart != b.diskStart ? a.diskStart < b.diskStart : a.localOffset < b.localOffset;
     });
 }
@@ -182,7 +182,7 @@ void TZipWriter::Run::openOutput() {
     }
     if (comment.size() > kMaxComment) comment.resize(kMaxComment);
     try {
-        out = std::make_unique<TZipOutputFile>(target, w.FlushFilesOnClose);
+        out = std::make_unique<ZipOutputFile>(target, w.FlushFilesOnClose);
     } catch (...) {
         if (updating) {
             std::error_code ec;
@@ -197,9 +197,9 @@ void TZipWriter::Run::openOutput() {
 bool TZipWriter::Run::zipOne(const std::string& path) {
     fileBytes = 0;
     fileSize = 0;
-    TWriterMember m;
+    WriterMember m;
     const bool folder = !path.empty() && path.back() == '/';
-    std::unique_ptr<TZipInputFile> in;
+    std::unique_ptr<ZipInputFile> in;
     if (folder) {
         describeFolder(path, m);
     } else {
@@ -226,7 +226,7 @@ bool TZipWriter::Run::askRetry(const std::string& path, TSkipReason reason) {
     return retry;
 }
 
-void TZipWriter::Run::describeFolder(const std::string& path, TWriterMember& m) {
+void TZipWriter::Run::describeFolder(const std::string& path, WriterMember& m) {
     const std::string folderPath = path.substr(0, path.size() - 1);
     const auto entry = platform::statEntry(folderPath);
     m.dosTime = entry ? entry->dosTime : platform::dateTimeToDos(platform::SystemClock().now());
@@ -242,18 +242,18 @@ void TZipWriter::Run::describeFolder(const std::string& path, TWriterMember& m) 
     m.internalAttributes = 0;
 }
 
-std::unique_ptr<TZipInputFile> TZipWriter::Run::openSource(const std::string& path, TWriterMember& m) {
-    std::unique_ptr<TZipInputFile> in;
+std::unique_ptr<ZipInputFile> TZipWriter::Run::openSource(const std::string& path, WriterMember& m) {
+    std::unique_ptr<ZipInputFile> in;
     for (;;) {
-        TZipInputFile::OpenResult result;
-        in = TZipInputFile::open(path, result, w.storeLinks_);
+        ZipInputFile::OpenResult result;
+        in = ZipInputFile::open(path, result, w.storeLinks_);
         if (in) break;
-        if (result == TZipInputFile::OpenResult::Missing) {
+        if (result == ZipInputFile::OpenResult::Missing) {
             // Vanished since the list was made: say so rather than drop it silently.
             if (w.OnNoSuchFile) w.OnNoSuchFile(w, path);
             return nullptr;
         }
-        if (result == TZipInputFile::OpenResult::NotRegular) {
+        if (result == ZipInputFile::OpenResult::NotRegular) {
             if (w.OnPathSkipped) w.OnPathSkipped(w, psSpecialFile, path);
             return nullptr;
         }
@@ -273,7 +273,7 @@ bool TZipWriter::Run::nameTaken(const std::string& readBack, const std::string& 
     return true;
 }
 
-bool TZipWriter::Run::nameMember(const std::string& path, TWriterMember& m, std::string& readBack) {
+bool TZipWriter::Run::nameMember(const std::string& path, WriterMember& m, std::string& readBack) {
     const std::string stored = storedName(path, nameOptions);
     if (stored.empty()) return false;
     readBack = setMemberName(m, stored);
@@ -281,7 +281,7 @@ bool TZipWriter::Run::nameMember(const std::string& path, TWriterMember& m, std:
     return !w.OnStartZip || askStartZip(path, m, readBack);
 }
 
-bool TZipWriter::Run::askStartZip(const std::string& path, TWriterMember& m, std::string& readBack) {
+bool TZipWriter::Run::askStartZip(const std::string& path, WriterMember& m, std::string& readBack) {
     TZipHeaderInfo header;
     header.versionMadeBy = m.versionMadeBy;
     header.setStoredName(readBack);
@@ -309,38 +309,38 @@ bool TZipWriter::Run::askStartZip(const std::string& path, TWriterMember& m, std
     return true;
 }
 
-void TZipWriter::Run::writeFolderEntry(const std::string& path, TWriterMember& m) {
+void TZipWriter::Run::writeFolderEntry(const std::string& path, WriterMember& m) {
     m.localOffset = out->position();
     const std::string header = localHeaderBytes(m);
     out->write(header.data(), header.size());
     if (w.OnEndZip) w.OnEndZip(w, path, 0, 0, 0);
 }
 
-bool TZipWriter::Run::writeFileMember(const std::string& path, TWriterMember& m, TZipInputFile& in) {
+bool TZipWriter::Run::writeFileMember(const std::string& path, WriterMember& m, ZipInputFile& in) {
     const bool store = w.packLevel_ == 0 || matchesSpecList(w.noCompressList_, fileNamePart(path));
     const int level = store ? 0 : w.packLevel_;
-    TMemberWriter writer(*out, *deflater, {[this](std::size_t n) { progress(n); }, [this] { processMessages(); }});
+    MemberWriter writer(*out, *deflater, {[this](std::size_t n) { progress(n); }, [this] { processMessages(); }});
     bool forceZip64 = false;
     int changes = 0;
     const std::uint16_t baseFlags = m.flags;
     for (;;) {
         const std::uint64_t start = out->position();
-        TMemberWriter::Outcome outcome;
+        MemberWriter::Outcome outcome;
         try {
             m.flags = baseFlags;
             outcome = writer.write(in, m, level, w.Password, forceZip64);
-        } catch (const TSourceReadError&) {
+        } catch (const SourceReadError&) {
             // The file cannot be read to its end: give it up and say so.
             dropPartialMember(start);
             if (!askRetry(path, skipOpenFailed)) return false;
             rewindSource(in);
             continue;
         }
-        if (outcome == TMemberWriter::Outcome::Written) break;
+        if (outcome == MemberWriter::Outcome::Written) break;
         // Write the member anew from the start of its local header.
         dropPartialMember(start);
         rewindSource(in);
-        if (outcome == TMemberWriter::Outcome::NeedsZip64) {
+        if (outcome == MemberWriter::Outcome::NeedsZip64) {
             forceZip64 = true;
         } else if (++changes >= kSourceChangeAttempts) {
             // It keeps changing while it is read: no consistent member can be made.
@@ -360,7 +360,7 @@ void TZipWriter::Run::dropPartialMember(std::uint64_t start) {
     bytesDone -= std::min(bytesDone, fileBytes);
 }
 
-void TZipWriter::Run::rewindSource(TZipInputFile& in) {
+void TZipWriter::Run::rewindSource(ZipInputFile& in) {
     fileBytes = 0;
     in.rewind();
 }
@@ -374,7 +374,7 @@ void TZipWriter::Run::updatePass() {
     std::vector<bool> taken(files.size(), false);
 
     for (std::size_t index = 0; index < oldMembers.size(); ++index) {
-        TWriterMember& member = oldMembers[index];
+        WriterMember& member = oldMembers[index];
         const TZipHeaderInfo* header = w.memberAtOffset(member.diskStart, member.localOffset);
         if (header && header->dropMark == 2) continue;
         if (header) {
@@ -424,7 +424,7 @@ void TZipWriter::Run::updatePass() {
     files = std::move(rest);
 }
 
-void TZipWriter::Run::copyMember(TWriterMember member) {
+void TZipWriter::Run::copyMember(WriterMember member) {
     LocalHeader local;
     old->seek(std::int64_t(member.localOffset), soFromBeginning);
     if (!local.read(*old)) throw EBadZipFile();
@@ -454,7 +454,7 @@ void TZipWriter::Run::copyMember(TWriterMember member) {
 void TZipWriter::Run::writeDirectory() {
     const std::uint64_t offset = out->position();
     std::string buffer;
-    for (const TWriterMember& m : members) {
+    for (const WriterMember& m : members) {
         buffer += centralHeaderBytes(m);
         if (buffer.size() >= kCopyBlock) {
             out->write(buffer.data(), buffer.size());

@@ -30,9 +30,9 @@ struct TZipWriter::Run {
     bool updating = false;
     bool split = false;                // a split set: written whole, then laid onto its parts
     std::filesystem::path target;      // the archive itself, or the temporary file
-    std::unique_ptr<TZipOutputFile> out;
+    std::unique_ptr<ZipOutputFile> out;
     std::unique_ptr<Deflater> deflater;
-    std::vector<TWriterMember> members;      // the new directory, in archive order
+    std::vector<WriterMember> members;      // the new directory, in archive order
     std::unordered_set<std::string> names;   // every stored name written, as it reads back
     std::string comment;
     bool commentWasModified = false;
@@ -42,11 +42,11 @@ struct TZipWriter::Run {
     std::uint64_t fileSize = 0;
     int count = 0;
     std::vector<std::string> disposeList;
-    TStoredNameOptions nameOptions;
+    StoredNameOptions nameOptions;
 
     // The old archive of an update.
     std::unique_ptr<TFileStream> old;
-    std::vector<TWriterMember> oldMembers;  // archive order
+    std::vector<WriterMember> oldMembers;  // archive order
 
     void expand();
     void readOldArchive();
@@ -55,27 +55,27 @@ struct TZipWriter::Run {
     // Zips one file (a path ending in "/" is a folder entry); false when it was left out.
     bool zipOne(const std::string& path);
     // The steps of zipOne.
-    void describeFolder(const std::string& path, TWriterMember& m);
+    void describeFolder(const std::string& path, WriterMember& m);
     // Opens the file and takes its size, times and attributes; nullptr when it is left
     // out (vanished, no regular file, or unreadable and not retried).
-    std::unique_ptr<TZipInputFile> openSource(const std::string& path, TWriterMember& m);
+    std::unique_ptr<ZipInputFile> openSource(const std::string& path, WriterMember& m);
     // Gives the member its stored name, `readBack` as a reader will see it, and lets
     // OnStartZip change it; false when the member is to be left out.
-    bool nameMember(const std::string& path, TWriterMember& m, std::string& readBack);
-    bool askStartZip(const std::string& path, TWriterMember& m, std::string& readBack);
+    bool nameMember(const std::string& path, WriterMember& m, std::string& readBack);
+    bool askStartZip(const std::string& path, WriterMember& m, std::string& readBack);
     // True (and the handler told) when a member of that name was written already.
     bool nameTaken(const std::string& readBack, const std::string& path);
-    void writeFolderEntry(const std::string& path, TWriterMember& m);
+    void writeFolderEntry(const std::string& path, WriterMember& m);
     // Writes the file's data, anew while it needs ZIP64 sizes or changes under the
     // reading; false when it is given up.
-    bool writeFileMember(const std::string& path, TWriterMember& m, TZipInputFile& in);
+    bool writeFileMember(const std::string& path, WriterMember& m, ZipInputFile& in);
     void dropPartialMember(std::uint64_t start);
-    void rewindSource(TZipInputFile& in);
+    void rewindSource(ZipInputFile& in);
     // Takes a left-out file's size off the total; returns false.
     bool leaveOut();
     // Tells OnSkippingFile; true when the handler asks to try again.
     bool askRetry(const std::string& path, TSkipReason reason);
-    void copyMember(TWriterMember member);
+    void copyMember(WriterMember member);
     void writeDirectory();
     void finishOutput();
     void replaceArchive();

@@ -10,14 +10,14 @@ namespace zb::zip {
 namespace {
 
 TEST(StoredNameTest, WithoutPathsOnlyTheFileNameIsStored) {
-    TStoredNameOptions o;
+    StoredNameOptions o;
     EXPECT_EQ(storedName("/data/sub/a.txt", o), "a.txt");
     EXPECT_EQ(storedName("a.txt", o), "a.txt");
     EXPECT_EQ(storedFolder("/data/sub/a.txt", o), "");
 }
 
 TEST(StoredNameTest, WithPathsTheRootSlashIsRemoved) {
-    TStoredNameOptions o;
+    StoredNameOptions o;
     o.storePaths = true;
     EXPECT_EQ(storedName("/data/sub/a.txt", o), "data/sub/a.txt");
     EXPECT_EQ(storedName("/a.txt", o), "a.txt");
@@ -28,7 +28,7 @@ TEST(StoredNameTest, WithPathsTheRootSlashIsRemoved) {
 }
 
 TEST(StoredNameTest, DotComponentsNeverReachTheName) {
-    TStoredNameOptions o;
+    StoredNameOptions o;
     o.storePaths = true;
     EXPECT_EQ(storedName("./x/./a.txt", o), "x/a.txt");
     EXPECT_EQ(storedName("../../etc/a.txt", o), "etc/a.txt");
@@ -37,7 +37,7 @@ TEST(StoredNameTest, DotComponentsNeverReachTheName) {
 }
 
 TEST(StoredNameTest, RelativePathsCutTheRootFolderExactly) {
-    TStoredNameOptions o;
+    StoredNameOptions o;
     o.storePaths = true;
     o.relativePaths = true;
     o.rootDir = "/data/";
@@ -51,7 +51,7 @@ TEST(StoredNameTest, RelativePathsCutTheRootFolderExactly) {
 }
 
 TEST(StoredNameTest, RelativeRootAndPathAreComparedAsAbsolutePaths) {
-    TStoredNameOptions o;
+    StoredNameOptions o;
     o.storePaths = true;
     o.relativePaths = true;
     o.rootDir = (std::filesystem::current_path() / "in").string() + "/";
@@ -61,7 +61,7 @@ TEST(StoredNameTest, RelativeRootAndPathAreComparedAsAbsolutePaths) {
 }
 
 TEST(StoredNameTest, FolderEntriesKeepTheirFolder) {
-    TStoredNameOptions o;
+    StoredNameOptions o;
     EXPECT_EQ(storedName("/data/sub/", o), "sub/");
     o.storePaths = true;
     EXPECT_EQ(storedName("/data/sub/", o), "data/sub/");

@@ -8,8 +8,8 @@
 namespace zb::zip {
 namespace {
 
-TWriterMember sample() {
-    TWriterMember m;
+WriterMember sample() {
+    WriterMember m;
     m.flags = 2;
     m.method = 8;
     m.dosTime = 0x5A6B7C8D;
@@ -41,7 +41,7 @@ TEST(WriterRecordsTest, ClassicLocalHeaderHasNoExtraField) {
 }
 
 TEST(WriterRecordsTest, ClassicCentralHeaderRoundTripsThroughTheParser) {
-    TWriterMember m = sample();
+    WriterMember m = sample();
     m.comment = "note";
     const std::string b = centralHeaderBytes(m);
     ASSERT_EQ(b.size(), 46u + 15u + 4u);
@@ -61,7 +61,7 @@ TEST(WriterRecordsTest, ClassicCentralHeaderRoundTripsThroughTheParser) {
 }
 
 TEST(WriterRecordsTest, Zip64LocalHeaderCarriesBothSizes) {
-    TWriterMember m = sample();
+    WriterMember m = sample();
     m.zip64Local = true;
     m.uncompressedSize = 5'000'000'000ull;
     m.compressedSize = 4'999'000'000ull;
@@ -78,11 +78,11 @@ TEST(WriterRecordsTest, Zip64LocalHeaderCarriesBothSizes) {
 }
 
 TEST(WriterRecordsTest, Zip64CentralFieldsOnlyForWhatDoesNotFit) {
-    TWriterMember m = sample();
+    WriterMember m = sample();
     m.localOffset = 0x1'0000'0000ull;  // only the offset is too big
     std::string b = centralHeaderBytes(m);
     EXPECT_EQ(getU16(b.data() + 6), 45);
-    TWriterMember own = m;  // ours say Unix host and the format they need: here 45
+    WriterMember own = m;  // ours say Unix host and the format they need: here 45
     own.versionMadeBy = ownVersionMadeBy();
     own.madeByFollowsNeeded = true;
     EXPECT_EQ(getU16(centralHeaderBytes(own).data() + 4), 0x032D);
@@ -104,7 +104,7 @@ TEST(WriterRecordsTest, Zip64CentralFieldsOnlyForWhatDoesNotFit) {
 }
 
 TEST(WriterRecordsTest, ParsedOtherBlocksAreKeptAndTheZip64BlockRebuilt) {
-    TWriterMember m = sample();
+    WriterMember m = sample();
     m.centralExtra = std::string("UT\x05\x00\x01\x02\x03\x04\x05", 9);
     m.compressedSize = 6'000'000'000ull;
     m.localOffset = 10;
@@ -162,7 +162,7 @@ TEST(WriterRecordsTest, Zip64EndRecordsForManyMembersOrFarOffsets) {
 }
 
 TEST(WriterRecordsTest, DataDescriptorWithAndWithoutSignature) {
-    TWriterMember m = sample();
+    WriterMember m = sample();
     m.flags |= 8;
     std::string signedDd;
     appendU32(signedDd, kDataDescriptorSignature);

@@ -54,18 +54,18 @@ protected:
     std::string writeMember(const std::string& content, int level, const std::string& password = {},
                             bool forceZip64 = false) {
         const auto src = dir.write("src.bin", content);
-        TZipInputFile::OpenResult result;
-        auto in = TZipInputFile::open(src, result);
+        ZipInputFile::OpenResult result;
+        auto in = ZipInputFile::open(src, result);
         EXPECT_TRUE(in);
-        TZipOutputFile out(dir / "out.zip", false);
+        ZipOutputFile out(dir / "out.zip", false);
         out.write("prefix", 6);  // the member does not start at 0
         Deflater deflater;
         reads = 0;
         writes = 0;
-        TMemberWriter writer(out, deflater, {[&](std::size_t n) { reads += n; }, [&] { ++writes; }});
-        member = TWriterMember();
+        MemberWriter writer(out, deflater, {[&](std::size_t n) { reads += n; }, [&] { ++writes; }});
+        member = WriterMember();
         member.name = "src.bin";
-        EXPECT_EQ(writer.write(*in, member, level, password, forceZip64), TMemberWriter::Outcome::Written);
+        EXPECT_EQ(writer.write(*in, member, level, password, forceZip64), MemberWriter::Outcome::Written);
         out.close();
         return readFile(dir / "out.zip");
     }
@@ -75,7 +75,7 @@ protected:
     }
 
     TempDir dir;
-    TWriterMember member;
+    WriterMember member;
     std::uint64_t reads = 0;
     int writes = 0;
 };
@@ -146,16 +146,16 @@ TEST_F(MemberWriterTest, EncryptionHeadersDifferBetweenMembers) {
 
 TEST_F(MemberWriterTest, AFileThatGrowsIsReadToItsNewEnd) {
     const auto src = dir.write("grow.txt", std::string(40000, 'a'));
-    TZipInputFile::OpenResult result;
-    auto in = TZipInputFile::open(src, result);
+    ZipInputFile::OpenResult result;
+    auto in = ZipInputFile::open(src, result);
     ASSERT_TRUE(in);
     std::ofstream(src, std::ios::app) << std::string(30000, 'b');
-    TZipOutputFile out(dir / "out.zip", false);
+    ZipOutputFile out(dir / "out.zip", false);
     Deflater deflater;
-    TMemberWriter writer(out, deflater, {});
-    TWriterMember m;
+    MemberWriter writer(out, deflater, {});
+    WriterMember m;
     m.name = "grow.txt";
-    ASSERT_EQ(writer.write(*in, m, 6, {}, false), TMemberWriter::Outcome::Written);
+    ASSERT_EQ(writer.write(*in, m, 6, {}, false), MemberWriter::Outcome::Written);
     out.close();
     const std::string expect = std::string(40000, 'a') + std::string(30000, 'b');
     EXPECT_TRUE(in->changedSinceOpened());
@@ -166,16 +166,16 @@ TEST_F(MemberWriterTest, AFileThatGrowsIsReadToItsNewEnd) {
 
 TEST_F(MemberWriterTest, AFileThatShrinksGivesAMemberOfWhatWasRead) {
     const auto src = dir.write("shrink.txt", std::string(100000, 'a'));
-    TZipInputFile::OpenResult result;
-    auto in = TZipInputFile::open(src, result);
+    ZipInputFile::OpenResult result;
+    auto in = ZipInputFile::open(src, result);
     ASSERT_TRUE(in);
     std::filesystem::resize_file(src, 1234);
-    TZipOutputFile out(dir / "out.zip", false);
+    ZipOutputFile out(dir / "out.zip", false);
     Deflater deflater;
-    TMemberWriter writer(out, deflater, {});
-    TWriterMember m;
+    MemberWriter writer(out, deflater, {});
+    WriterMember m;
     m.name = "shrink.txt";
-    ASSERT_EQ(writer.write(*in, m, 0, {}, false), TMemberWriter::Outcome::Written);
+    ASSERT_EQ(writer.write(*in, m, 0, {}, false), MemberWriter::Outcome::Written);
     out.close();
     EXPECT_EQ(m.uncompressedSize, 1234u);
     EXPECT_EQ(m.compressedSize, 1234u);
@@ -188,14 +188,14 @@ TEST_F(MemberWriterTest, AFileThatShrinksGivesAMemberOfWhatWasRead) {
 
 TEST_F(MemberWriterTest, AnEncryptedFileThatChangesBetweenItsTwoPassesIsReported) {
     const auto src = dir.write("changing.txt", std::string(100000, 'a'));
-    TZipInputFile::OpenResult result;
-    auto in = TZipInputFile::open(src, result);
+    ZipInputFile::OpenResult result;
+    auto in = ZipInputFile::open(src, result);
     ASSERT_TRUE(in);
-    TZipOutputFile out(dir / "out.zip", false);
+    ZipOutputFile out(dir / "out.zip", false);
     Deflater deflater;
     bool changed = false;
     // The first read of the data pass comes after the CRC pass: change the file then.
-    TMemberWriter writer(out, deflater, {[&](std::size_t) {
+    MemberWriter writer(out, deflater, {[&](std::size_t) {
                                              if (!changed) {
                                                  changed = true;
                                                  std::fstream f(src, std::ios::in | std::ios::out | std::ios::binary);
@@ -204,9 +204,9 @@ TEST_F(MemberWriterTest, AnEncryptedFileThatChangesBetweenItsTwoPassesIsReported
                                              }
                                          },
                                          {}});
-    TWriterMember m;
+    WriterMember m;
     m.name = "changing.txt";
-    EXPECT_EQ(writer.write(*in, m, 0, "pw", false), TMemberWriter::Outcome::SourceChanged);
+    EXPECT_EQ(writer.write(*in, m, 0, "pw", false), MemberWriter::Outcome::SourceChanged);
 }
 
 TEST_F(MemberWriterTest, Zip64IsDecidedFromTheSizeWithAMargin) {
@@ -225,7 +225,7 @@ TEST_F(MemberWriterTest, Zip64IsDecidedFromTheSizeWithAMargin) {
 
 TEST(ZipOutputFileTest, RewriteReachesBothTheBufferAndTheFile) {
     TempDir dir;
-    TZipOutputFile out(dir / "o.bin", false);
+    ZipOutputFile out(dir / "o.bin", false);
     const std::string big(300 * 1024, 'x');  // beyond the buffer: goes to the file
     out.write("0123456789", 10);
     out.write(big.data(), big.size());
@@ -242,7 +242,7 @@ TEST(ZipOutputFileTest, RewriteReachesBothTheBufferAndTheFile) {
 TEST(ZipOutputFileTest, TruncateCutsBackInBufferAndFile) {
     TempDir dir;
     {
-        TZipOutputFile out(dir / "o.bin", false);
+        ZipOutputFile out(dir / "o.bin", false);
         out.write("abcdef", 6);
         out.truncate(3);
         out.write("XY", 2);
@@ -250,7 +250,7 @@ TEST(ZipOutputFileTest, TruncateCutsBackInBufferAndFile) {
         EXPECT_EQ(readFile(dir / "o.bin"), "abcXY");
     }
     {
-        TZipOutputFile out(dir / "p.bin", false);
+        ZipOutputFile out(dir / "p.bin", false);
         const std::string big(400 * 1024, 'q');
         out.write(big.data(), big.size());
         out.truncate(5);
@@ -263,7 +263,7 @@ TEST(ZipOutputFileTest, TruncateCutsBackInBufferAndFile) {
 
 TEST(ZipOutputFileTest, AFolderThatCannotTakeTheFileIsNotEnoughRoom) {
     TempDir dir;
-    EXPECT_THROW(TZipOutputFile(dir / "missing" / "o.bin", false), ENotEnoughRoom);
+    EXPECT_THROW(ZipOutputFile(dir / "missing" / "o.bin", false), ENotEnoughRoom);
 }
 
 TEST(ZipOutputFileTest, AWriteBeyondTheFileSizeLimitIsNotEnoughRoom) {
@@ -272,7 +272,7 @@ TEST(ZipOutputFileTest, AWriteBeyondTheFileSizeLimitIsNotEnoughRoom) {
     // In a child under a 100 KiB file-size limit: 0 = raised at the write, 1 = not raised.
     const int rc = zb::test::runInChild(
         [&] {
-            TZipOutputFile out(path, false);
+            ZipOutputFile out(path, false);
             const std::string block(64 * 1024, 'x');
             try {
                 for (int i = 0; i < 8; ++i) out.write(block.data(), block.size());
@@ -288,16 +288,16 @@ TEST(ZipOutputFileTest, AWriteBeyondTheFileSizeLimitIsNotEnoughRoom) {
 
 TEST(ZipInputFileTest, SpecialAndMissingFilesAreNotOpened) {
     TempDir dir;
-    TZipInputFile::OpenResult result;
-    EXPECT_FALSE(TZipInputFile::open(dir / "none", result));
-    EXPECT_EQ(result, TZipInputFile::OpenResult::Missing);
-    EXPECT_FALSE(TZipInputFile::open(dir.path(), result));
-    EXPECT_EQ(result, TZipInputFile::OpenResult::NotRegular);
+    ZipInputFile::OpenResult result;
+    EXPECT_FALSE(ZipInputFile::open(dir / "none", result));
+    EXPECT_EQ(result, ZipInputFile::OpenResult::Missing);
+    EXPECT_FALSE(ZipInputFile::open(dir.path(), result));
+    EXPECT_EQ(result, ZipInputFile::OpenResult::NotRegular);
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-    EXPECT_FALSE(TZipInputFile::open(dir / "fifo", result));  // would block if opened for reading
-    EXPECT_EQ(result, TZipInputFile::OpenResult::NotRegular);
+    EXPECT_FALSE(ZipInputFile::open(dir / "fifo", result));  // would block if opened for reading
+    EXPECT_EQ(result, ZipInputFile::OpenResult::NotRegular);
     dir.write(".dot", "x");
-    auto in = TZipInputFile::open(dir / ".dot", result);
+    auto in = ZipInputFile::open(dir / ".dot", result);
     ASSERT_TRUE(in);
     EXPECT_EQ(in->attributes(), 0x22u);
 }

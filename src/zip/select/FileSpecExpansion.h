@@ -15,15 +15,15 @@
 
 namespace zb::zip {
 
-enum class TSpecKind { Folder, Pattern, Plain };
+enum class SpecKind { Folder, Pattern, Plain };
 
-TSpecKind classifySpec(const std::string& entry);
+SpecKind classifySpec(const std::string& entry);
 
 // Whether any entry of `list` takes `path`: an entry with a "/" is matched against the
 // whole path, any other against the file name only; letters A-Z match either case.
 bool matchesSpecList(const std::vector<std::string>& list, const std::string& path);
 
-struct TFileSpecExpansion {
+struct FileSpecExpansion {
     // Inputs, as the writer holds them.
     std::vector<std::string> excludeList;
     bool recurse = false;

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "support/TempDir.h"
-#include "zip/select/FileSpec.h"
+#include "zip/select/FileSpecExpansion.h"
 
 namespace zb::zip {
 namespace {
@@ -17,14 +17,14 @@ using zb::test::TempDir;
 std::string str(const std::filesystem::path& p) { return p.string(); }
 
 TEST(FileSpecKindTest, FolderPatternAndPlainEntries) {
-    EXPECT_EQ(classifySpec("/data/sub/"), TSpecKind::Folder);
-    EXPECT_EQ(classifySpec("/data/*.txt"), TSpecKind::Pattern);
-    EXPECT_EQ(classifySpec("/data/file?.txt"), TSpecKind::Pattern);
-    EXPECT_EQ(classifySpec("|/data/x"), TSpecKind::Pattern);
-    EXPECT_EQ(classifySpec(">/data/x"), TSpecKind::Pattern);
-    EXPECT_EQ(classifySpec("/data/report<0-9>.doc"), TSpecKind::Pattern);
-    EXPECT_EQ(classifySpec("/data/notes.txt"), TSpecKind::Plain);
-    EXPECT_EQ(classifySpec("notes"), TSpecKind::Plain);
+    EXPECT_EQ(classifySpec("/data/sub/"), SpecKind::Folder);
+    EXPECT_EQ(classifySpec("/data/*.txt"), SpecKind::Pattern);
+    EXPECT_EQ(classifySpec("/data/file?.txt"), SpecKind::Pattern);
+    EXPECT_EQ(classifySpec("|/data/x"), SpecKind::Pattern);
+    EXPECT_EQ(classifySpec(">/data/x"), SpecKind::Pattern);
+    EXPECT_EQ(classifySpec("/data/report<0-9>.doc"), SpecKind::Pattern);
+    EXPECT_EQ(classifySpec("/data/notes.txt"), SpecKind::Plain);
+    EXPECT_EQ(classifySpec("notes"), SpecKind::Plain);
 }
 
 TEST(FileSpecListTest, NameEntriesMatchTheFileNameInAnyFolderAndCase) {
@@ -69,7 +69,7 @@ protected:
     }
     TempDir dir;
     std::string root;
-    TFileSpecExpansion spec;
+    FileSpecExpansion spec;
 };
 
 TEST_F(FileSpecExpandTest, PatternWithoutRecursionTakesEveryFileOfTheFolderOnly) {

@@ -1,13 +1,11 @@
-// The byte streams the engine reads and writes archives through: an abstract stream
-// with the seek origins of the program's origin, the read/write helpers that raise
-// EStreamError on a shortfall, and a stream over memory. Files and buffering are in
+// The byte stream the engine reads and writes archives through: an abstract stream
+// with the seek origins of the program's origin and the read/write helpers that raise
+// EStreamError on a shortfall. Memory, files and buffering are in TMemoryStream.h,
 // TFileStream.h and TS_BufferStream.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace zb::zip {
 
@@ -45,30 +43,5 @@ public:
 
 // Raises the engine's error for a seek origin that is none of the three.
 [[noreturn]] void throwInvalidSeekOrigin(int origin);
-
-// A stream over a growable block of memory; the engine's tests and the extraction into
-// a caller's buffer use it.
-class TMemoryStream : public TStream {
-public:
-    TMemoryStream() = default;
-    explicit TMemoryStream(std::vector<std::uint8_t> data) : data_(std::move(data)) {}
-    explicit TMemoryStream(const std::string& data) : data_(data.begin(), data.end()) {}
-
-    std::size_t read(void* buffer, std::size_t size) override;
-    std::size_t write(const void* buffer, std::size_t size) override;
-    std::int64_t seek(std::int64_t offset, int origin) override;
-    std::int64_t size() override { return std::int64_t(data_.size()); }
-    void truncate() override { data_.resize(pos_); }
-
-    const std::vector<std::uint8_t>& data() const { return data_; }
-    std::string str() const { return std::string(data_.begin(), data_.end()); }
-    // A cap on the stream's size, so tests can stand in for a full disk.
-    void setLimit(std::size_t limit) { limit_ = limit; }
-
-private:
-    std::vector<std::uint8_t> data_;
-    std::size_t pos_ = 0;
-    std::size_t limit_ = SIZE_MAX;
-};
 
 }  // namespace zb::zip

@@ -1,7 +1,7 @@
 // Expansion of include lines: plain paths are checked one by one, pattern entries are
 // walked after them, so the result keeps the plain paths first and each pattern's files
 // in walk order. Duplicates are left for the writer, which knows the stored names.
-#include "zip/select/FileSpec.h"
+#include "zip/select/FileSpecExpansion.h"
 
 #include "platform/FileSystem.h"
 #include "zip/select/DirSearch.h"
@@ -10,10 +10,10 @@
 
 namespace zb::zip {
 
-TSpecKind classifySpec(const std::string& entry) {
-    if (!entry.empty() && entry.back() == '/') return TSpecKind::Folder;
-    if (entry.find_first_of("*?<>|") != std::string::npos) return TSpecKind::Pattern;
-    return TSpecKind::Plain;
+SpecKind classifySpec(const std::string& entry) {
+    if (!entry.empty() && entry.back() == '/') return SpecKind::Folder;
+    if (entry.find_first_of("*?<>|") != std::string::npos) return SpecKind::Pattern;
+    return SpecKind::Plain;
 }
 
 bool matchesSpecList(const std::vector<std::string>& list, const std::string& path) {
@@ -41,7 +41,7 @@ public:
     }
     // A file found by a walk of `start` (whose canonical form is `canonicalStart`):
     // folder links are not followed, so only the start and the file itself can be links.
-    bool isWalked(const std::string& canonicalStart, const std::string& start, const TFoundPath& found) const {
+    bool isWalked(const std::string& canonicalStart, const std::string& start, const FoundPath& found) const {
         if (canonical_.empty()) return false;
         if (found.isLink) return is(found.path);
         return canonicalStart.size() + (found.path.size() - start.size()) == canonical_.size() &&
@@ -60,7 +60,7 @@ private:
 
 }  // namespace
 
-std::uint64_t TFileSpecExpansion::expand(std::vector<std::string>& filesList) const {
+std::uint64_t FileSpecExpansion::expand(std::vector<std::string>& filesList) const {
     std::uint64_t totalBytes = 0;
     const ArchiveIdentity archive(zipName);
     std::vector<std::string> kept;
@@ -69,13 +69,13 @@ std::uint64_t TFileSpecExpansion::expand(std::vector<std::string>& filesList) co
 
     for (const std::string& original : filesList) {
         switch (classifySpec(original)) {
-            case TSpecKind::Folder:
+            case SpecKind::Folder:
                 kept.push_back(original);
                 continue;
-            case TSpecKind::Pattern:
+            case SpecKind::Pattern:
                 patterns.push_back(original);
                 continue;
-            case TSpecKind::Plain:
+            case SpecKind::Plain:
                 break;
         }
         std::string path = original;
@@ -127,7 +127,7 @@ std::uint64_t TFileSpecExpansion::expand(std::vector<std::string>& filesList) co
         std::string canonicalStart = ArchiveIdentity::canonicalOf(folder);
         if (canonicalStart.back() != '/') canonicalStart += '/';
         TDirSearch search(folder, walkRecurse, mask, onPathSkipped, storeLinks);
-        TFoundPath found;
+        FoundPath found;
         while (search.next(found)) {
             if (onRecursingFile) onRecursingFile(found.path);
             if (found.isFolder) {

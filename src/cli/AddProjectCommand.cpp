@@ -9,8 +9,8 @@
 #include "platform/DateFormat.h"
 #include "platform/Paths.h"
 #include "platform/TextCase.h"
-#include "store/NameText.h"
 #include "shell/AddProjectWizard.h"
+#include "store/NameText.h"
 #include "store/ProjectStore.h"
 
 namespace zb::cli {
@@ -56,9 +56,12 @@ void fillFields(const AddProjectOptions& o, shell::WizardFields& f) {
         if (!store::trimText(line).empty()) f.excludeLines.push_back(store::trimText(line));
     f.includeSubfolders = !o.noSubfolders;
     f.prefix = o.prefix.value_or("");
-    if (o.suffix == "none") f.suffix = backup::ArchiveSuffix::None;
-    else if (o.suffix == "date") f.suffix = backup::ArchiveSuffix::Date;
-    else f.suffix = backup::ArchiveSuffix::Number;
+    if (o.suffix == "none")
+        f.suffix = backup::ArchiveSuffix::None;
+    else if (o.suffix == "date")
+        f.suffix = backup::ArchiveSuffix::Date;
+    else
+        f.suffix = backup::ArchiveSuffix::Number;
     f.number = o.number;
     f.increase = o.increase;
     if (o.saveFolder) {
@@ -92,8 +95,7 @@ int runAddProjectCommand(const CliSettings& settings, const AddProjectOptions& o
         if (auto refusal = wizard.checkStep()) throw Refusal{*refusal};
         fillFields(options, wizard.fields);
         std::optional<std::string> refusal;
-        while (wizard.next(projects, refusal) == shell::AddProjectWizard::NextResult::Advanced) {
-        }
+        while (wizard.next(projects, refusal) == shell::AddProjectWizard::NextResult::Advanced) {}
         if (refusal) throw Refusal{*refusal};
     } catch (const Refusal& r) {
         err << "Error: " << r.message << '\n';

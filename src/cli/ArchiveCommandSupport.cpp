@@ -12,8 +12,8 @@
 #include "cli/PasswordPrompt.h"
 #include "cli/ProgressBar.h"
 #include "cli/TerminalText.h"
-#include "zip/select/WildcardMatch.h"
 #include "zip/ZipErrors.h"
+#include "zip/select/WildcardMatch.h"
 
 namespace zb::cli {
 
@@ -69,7 +69,8 @@ std::vector<std::string> unmatchedPatterns(zip::TZipReader& reader, const std::v
     const std::vector<std::string> normal = memberPatterns(patterns);
     for (std::size_t k = 0; k < patterns.size(); ++k) {
         bool found = false;
-        for (int i = 0; i < reader.MemberCount() && !found; ++i) found = matchesAny({normal[k]}, reader.Member(i).storedName());
+        for (int i = 0; i < reader.MemberCount() && !found; ++i)
+            found = matchesAny({normal[k]}, reader.Member(i).storedName());
         if (!found) unmatched.push_back(patterns[k]);
     }
     return unmatched;
@@ -120,8 +121,8 @@ void attachPasswordPrompt(zip::TZipReader& reader, ArchiveIo& io, bool passwordG
         if (++(*asked)[index] > 3) return;
         io.clearBar();
         const std::string name = r.Member(index).storedName();
-        const std::string prompt = (*asked)[index] == 1 ? "[" + r.ZipName() + "] " + name + " password: "
-                                                         : "password incorrect--reenter: ";
+        const std::string prompt =
+            (*asked)[index] == 1 ? "[" + r.ZipName() + "] " + name + " password: " : "password incorrect--reenter: ";
         if (auto typed = promptPassword(io.in, io.err, prompt, true)) password = *typed;
     };
 }

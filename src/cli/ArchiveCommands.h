@@ -21,8 +21,8 @@ struct ArchiveIo {
     std::istream& in;
     std::ostream& out;
     std::ostream& err;
-    bool interactive = false;          // questions and password prompts may be asked on `in`
-    ProgressBar* progress = nullptr;   // the terminal's progress bar, if any
+    bool interactive = false;         // questions and password prompts may be asked on `in`
+    ProgressBar* progress = nullptr;  // the terminal's progress bar, if any
 
     // Takes the progress bar off the terminal before a line is printed.
     void clearBar() const;
@@ -55,21 +55,21 @@ struct UnzipOptions : MemberRunOptions {
 
 struct ZipOptions {
     std::string archive;
-    std::vector<std::string> specs;  // include lines: file, folder, folder/mask, |/> prefix
-    bool recurse = false;            // -r
-    bool noDirEntries = false;       // -D: no entries for the folders -r walks
-    bool storeLinks = false;         // -y: links stored as links, none followed
-    bool storePaths = false;         // -p
-    std::string root;                // --root: names relative to this folder
-    int level = 6;                   // -0 .. -9, --level
+    std::vector<std::string> specs;       // include lines: file, folder, folder/mask, |/> prefix
+    bool recurse = false;                 // -r
+    bool noDirEntries = false;            // -D: no entries for the folders -r walks
+    bool storeLinks = false;              // -y: links stored as links, none followed
+    bool storePaths = false;              // -p
+    std::string root;                     // --root: names relative to this folder
+    int level = 6;                        // -0 .. -9, --level
     std::optional<std::string> password;  // -P
     bool promptPassword = false;          // -e: asked twice on the terminal
     std::vector<std::string> exclude;     // -x
     std::vector<std::string> noCompress;  // -n
     std::optional<std::string> comment;   // --comment
-    bool update = false;   // -u (also what happens without -f or --replace)
-    bool freshen = false;  // -f
-    bool replace = false;  // --replace
+    bool update = false;                  // -u (also what happens without -f or --replace)
+    bool freshen = false;                 // -f
+    bool replace = false;                 // --replace
     bool quiet = false;
 };
 

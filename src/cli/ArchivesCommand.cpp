@@ -9,8 +9,7 @@
 
 namespace zb::cli {
 
-int runArchivesCommand(const CliSettings& settings, const std::string& project, std::ostream& out,
-                       std::ostream& err) {
+int runArchivesCommand(const CliSettings& settings, const std::string& project, std::ostream& out, std::ostream& err) {
     store::ProjectStore projects(settings.projectIni());
     const auto name = findProject(projects, project, err);
     if (!name) return kExitBadRequest;

@@ -9,7 +9,6 @@
 
 namespace zb::cli {
 
-int runArchivesCommand(const CliSettings& settings, const std::string& project, std::ostream& out,
-                       std::ostream& err);
+int runArchivesCommand(const CliSettings& settings, const std::string& project, std::ostream& out, std::ostream& err);
 
 }  // namespace zb::cli

@@ -31,9 +31,8 @@ using ExitCode = int;
 void addProjectsCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
     auto* cmd = app.add_subcommand("projects", "List the backup projects with their schedules");
     cmd->callback([&global, &exitCode] {
-        exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
-            return runProjectsCommand(settings, std::cout, std::cerr);
-        });
+        exitCode = runProjectCommand(
+            global, [&](const CliSettings& settings) { return runProjectsCommand(settings, std::cout, std::cerr); });
     });
 }
 
@@ -79,7 +78,8 @@ void addRestoreCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exi
 void addLogCommand(CLI::App& app, const GlobalOptions& global, ExitCode& exitCode) {
     auto* cmd = app.add_subcommand("log", "Show the activity log, newest entry first");
     cmd->callback([&global, &exitCode] {
-        exitCode = runProjectCommand(global, [&](const CliSettings& settings) { return runLogCommand(settings, std::cout); });
+        exitCode =
+            runProjectCommand(global, [&](const CliSettings& settings) { return runLogCommand(settings, std::cout); });
     });
 }
 
@@ -87,15 +87,13 @@ void addAddProjectCommand(CLI::App& app, const GlobalOptions& global, ExitCode& 
     auto options = std::make_shared<AddProjectOptions>();
     auto* cmd = app.add_subcommand("add-project", "Create a backup project, as the Add Project wizard does");
     cmd->add_option("name", options->name, "Project name")->required();
-    cmd->add_option("-i,--include", options->include, "A file, or a folder with a wildcard, to back up")
-        ->take_all();
+    cmd->add_option("-i,--include", options->include, "A file, or a folder with a wildcard, to back up")->take_all();
     cmd->add_flag("--no-subfolders", options->noSubfolders, "Do not look into subfolders");
     cmd->add_option("-x,--exclude", options->exclude, "A file or wildcard to leave out")->take_all();
     cmd->add_option("--prefix", options->prefix, "Archive name prefix (default: the project name)");
     cmd->add_option("--suffix", options->suffix, "Archive name suffix")
         ->check(CLI::IsMember({"none", "date", "number"}));
-    cmd->add_option("--number", options->number, "Running number of the first archive")
-        ->check(CLI::Range(1, 1000));
+    cmd->add_option("--number", options->number, "Running number of the first archive")->check(CLI::Range(1, 1000));
     cmd->add_option("--increase", options->increase, "Step of the running number")->check(CLI::Range(1, 1000));
     cmd->add_option("--save-folder", options->saveFolder, "Folder that receives the archives");
     cmd->add_option("--password", options->password, "Protect the archives with this password");
@@ -104,8 +102,7 @@ void addAddProjectCommand(CLI::App& app, const GlobalOptions& global, ExitCode& 
     cmd->add_option("--comment", options->comment, "Archive comment");
     cmd->add_option("--level", options->level, "Compression level, 0 (none) to 9 (max)")->check(CLI::Range(0, 9));
     cmd->add_option("--daily-at", options->dailyAt, "Back up daily at this time");
-    cmd->add_option("--every-minutes", options->everyMinutes, "Back up every N minutes")
-        ->check(CLI::Range(2, 1000));
+    cmd->add_option("--every-minutes", options->everyMinutes, "Back up every N minutes")->check(CLI::Range(2, 1000));
     cmd->add_option("--weekly-on", options->weeklyOn, "Back up weekly on this day at noon");
     cmd->callback([options, &global, &exitCode] {
         exitCode = runProjectCommand(global, [&](const CliSettings& settings) {
@@ -200,8 +197,9 @@ void addZipCommand(CLI::App& app, ExitCode& exitCode) {
                   "Store links as links (their text), links to folders and dangling ones too; none followed");
     cmd->add_option("--root", options->root, "Store paths relative to this folder; relative SPECs start there");
     for (int level = 0; level <= 9; ++level) {
-        auto* flag = cmd->add_flag_callback("-" + std::to_string(level), [options, level] { options->level = level; },
-                                            "Level: -0 stores only, -1 fastest ... -9 smallest");
+        auto* flag = cmd->add_flag_callback(
+            "-" + std::to_string(level), [options, level] { options->level = level; },
+            "Level: -0 stores only, -1 fastest ... -9 smallest");
         if (level != 0) flag->group("");  // one line of help for the ten of them
     }
     cmd->add_option("--level", options->level, "Compression level 0 (store) to 9 (default 6)");

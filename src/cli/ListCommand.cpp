@@ -9,8 +9,8 @@
 #include "cli/ArchiveCommands.h"
 #include "cli/CliSettings.h"
 #include "cli/TerminalText.h"
-#include "zip/codec/MemberDecoder.h"
 #include "zip/ZipErrors.h"
+#include "zip/codec/MemberDecoder.h"
 
 namespace zb::cli {
 
@@ -50,8 +50,7 @@ int runListCommand(const ListOptions& options, ArchiveIo& io) {
             ++(h.fileName().empty() ? folders : files);
         }
         io.out << row("------------", "------------", "", "", "", "", "-------") << '\n';
-        io.out << row(std::to_string(length), std::to_string(packed), "", "", "", "",
-                      countsText(files, folders))
+        io.out << row(std::to_string(length), std::to_string(packed), "", "", "", "", countsText(files, folders))
                << '\n';
         const std::string comment = reader.ArchiveComment();
         if (!comment.empty()) io.out << "Comment: " << printableComment(comment) << '\n';

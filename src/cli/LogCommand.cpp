@@ -12,8 +12,7 @@ int runLogCommand(const CliSettings& settings, std::ostream& out) {
     activitylog::ActivityLog log(settings.logTxt(), settings.preferences().logCount, clock);
     log.LoadLog();
     for (const auto& e : log.entries()) {
-        out << e.date << '\t' << e.operation << '\t' << e.status << '\t' << e.project << '\t' << e.information
-            << '\n';
+        out << e.date << '\t' << e.operation << '\t' << e.status << '\t' << e.project << '\t' << e.information << '\n';
     }
     return kExitOk;
 }

@@ -29,7 +29,8 @@ std::string ProgressBar::render(int percent, const std::string& label, int colum
     percent = std::clamp(percent, 0, 100);
     const int width = std::clamp(columns / 3, 10, 40);
     const int filled = percent * width / 100;
-    std::string text = "[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(width - filled), '.') + "] ";
+    std::string text =
+        "[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(width - filled), '.') + "] ";
     std::string number = std::to_string(percent) + "%";
     text += std::string(4 - std::min<std::size_t>(4, number.size()), ' ') + number;
     if (!label.empty()) {

@@ -50,8 +50,7 @@ std::string logProject(const store::ProjectStore& projects, const RestoreOptions
 
 }  // namespace
 
-int runRestoreCommand(const CliSettings& settings, const RestoreOptions& options, platform::Ui& ui,
-                      std::ostream& err) {
+int runRestoreCommand(const CliSettings& settings, const RestoreOptions& options, platform::Ui& ui, std::ostream& err) {
     std::string error;
     const auto mode = parseOverwriteMode(options.overwriteAlways, options.overwriteNever,
                                          options.overwrite.value_or("prompt"), error);

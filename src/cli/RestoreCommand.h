@@ -16,15 +16,14 @@ namespace zb::cli {
 struct RestoreOptions {
     std::string archive;
     std::string destination;
-    bool overwriteAlways = false;           // -o
-    bool overwriteNever = false;            // -n
-    std::optional<std::string> overwrite;   // always | never | prompt | newer | older
-    bool junkPaths = false;                 // -j
-    std::optional<std::string> password;    // -P
-    std::optional<std::string> project;     // the project the log entry names
+    bool overwriteAlways = false;          // -o
+    bool overwriteNever = false;           // -n
+    std::optional<std::string> overwrite;  // always | never | prompt | newer | older
+    bool junkPaths = false;                // -j
+    std::optional<std::string> password;   // -P
+    std::optional<std::string> project;    // the project the log entry names
 };
 
-int runRestoreCommand(const CliSettings& settings, const RestoreOptions& options, platform::Ui& ui,
-                      std::ostream& err);
+int runRestoreCommand(const CliSettings& settings, const RestoreOptions& options, platform::Ui& ui, std::ostream& err);
 
 }  // namespace zb::cli

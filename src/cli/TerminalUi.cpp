@@ -93,9 +93,7 @@ void TerminalUi::messageBox(platform::MessageKind kind, const std::string& text,
     show(kind, text);
 }
 
-void TerminalUi::timedMessage(const std::string& text, platform::MessageKind kind, int) {
-    show(kind, text);
-}
+void TerminalUi::timedMessage(const std::string& text, platform::MessageKind kind, int) { show(kind, text); }
 
 void TerminalUi::progress(int percent) {
     if (!options_.showProgress) return;

@@ -17,10 +17,10 @@ namespace zb::cli {
 class TerminalUi : public platform::Ui {
 public:
     struct Options {
-        bool interactive = false;           // questions are read from `in`
-        bool defaultAnswer = false;         // the answer when no one can be asked
-        bool showProgress = false;          // redraw a percentage on `err`
-        bool quiet = false;                 // no information or warning messages
+        bool interactive = false;    // questions are read from `in`
+        bool defaultAnswer = false;  // the answer when no one can be asked
+        bool showProgress = false;   // redraw a percentage on `err`
+        bool quiet = false;          // no information or warning messages
     };
     TerminalUi(std::istream& in, std::ostream& out, std::ostream& err, Options options);
     // The process's own streams; interactive and with progress when they are terminals.
@@ -33,8 +33,7 @@ public:
     void progress(int percent) override;
     void busy(bool on) override;
     void processEvents() override {}
-    std::optional<std::string> chooseFile(const std::string& title,
-                                          const std::string& initialFolder) override;
+    std::optional<std::string> chooseFile(const std::string& title, const std::string& initialFolder) override;
     std::optional<std::string> chooseFolder(const std::string& caption) override;
     std::optional<std::string> askPassword(const std::string& prompt) override;
 

@@ -42,13 +42,14 @@ int runTestCommand(const TestOptions& options, ArchiveIo& io) {
         reader.OnBadCRC = [&](zip::TZipReader& r, std::uint32_t calc, std::uint32_t stored, int index) {
             ++failures;
             io.clearBar();
-            io.err << "    testing: " << printableName(r.Member(index).storedName()) << "  " << badCrcText(r, calc, stored) << '\n';
+            io.err << "    testing: " << printableName(r.Member(index).storedName()) << "  "
+                   << badCrcText(r, calc, stored) << '\n';
         };
-        reader.OnSkippingFile = [&](zip::TZipReader& r, zip::TSkipReason reason, const std::string& name, int,
-                                    bool&) {
+        reader.OnSkippingFile = [&](zip::TZipReader& r, zip::TSkipReason reason, const std::string& name, int, bool&) {
             ++failures;
             io.clearBar();
-            io.err << "    testing: " << printableName(name) << "  " << printableName(skipText(reason, r.LastSkipDetail())) << '\n';
+            io.err << "    testing: " << printableName(name) << "  "
+                   << printableName(skipText(reason, r.LastSkipDetail())) << '\n';
         };
         const bool unmatched = announceMemberRun(reader, options, io);
         CancelOnInterrupt interrupt(reader);

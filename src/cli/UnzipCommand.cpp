@@ -70,10 +70,14 @@ void askBeforeReplacing(zip::TZipReader& reader, ArchiveIo& io) {
             io.err << "replace " << printableName(name) << "? [y]es, [n]o, [A]ll, [N]one: " << std::flush;
             std::string answer;
             if (!std::getline(io.in, answer)) return;
-            if (answer == "y" || answer == "Y" || answer == "yes") yes = true;
-            else if (answer == "A") r.OverwriteMode = zip::Always, yes = true;
-            else if (answer == "N") r.OverwriteMode = zip::Never;
-            else if (answer != "n" && answer != "no") continue;
+            if (answer == "y" || answer == "Y" || answer == "yes")
+                yes = true;
+            else if (answer == "A")
+                r.OverwriteMode = zip::Always, yes = true;
+            else if (answer == "N")
+                r.OverwriteMode = zip::Never;
+            else if (answer != "n" && answer != "no")
+                continue;
             return;
         }
     };

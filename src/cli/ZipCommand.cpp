@@ -164,9 +164,9 @@ void reportLeftOut(zip::TZipWriter& w, const ZipOptions& options, ArchiveIo& io,
         warnLeftOut(io, tally, "name not matched: " + path);
     };
     w.OnSkippingFile = [&](zip::TZipReader&, zip::TSkipReason reason, const std::string& path, int, bool&) {
-        warnLeftOut(io, tally,
-                    (reason == zip::skipNoOverwrite ? "duplicate name, left out: " : "could not open for reading: ") +
-                        path);
+        warnLeftOut(
+            io, tally,
+            (reason == zip::skipNoOverwrite ? "duplicate name, left out: " : "could not open for reading: ") + path);
     };
     w.OnPathSkipped = [&](zip::TZipWriter&, zip::TPathSkipReason reason, const std::string& path) {
         if (reason == zip::psFolderLink) {

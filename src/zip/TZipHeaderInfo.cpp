@@ -70,8 +70,7 @@ void TZipHeaderInfo::setFileComment(std::optional<std::string> comment) {
 }
 
 bool TZipHeaderInfo::needsZip64() const {
-    return compressedSize >= kZip64Marker32 || uncompressedSize >= kZip64Marker32 ||
-           relativeOffset >= kZip64Marker32;
+    return compressedSize >= kZip64Marker32 || uncompressedSize >= kZip64Marker32 || relativeOffset >= kZip64Marker32;
 }
 
 void TZipHeaderInfo::fillFromCentral(const CentralHeader& c) {
@@ -103,9 +102,8 @@ void TZipHeaderInfo::fillFromCentral(const CentralHeader& c) {
 }
 
 void TZipHeaderInfo::fillFromLocal(const LocalHeader& l) {
-    const Zip64Extra wide = Zip64Extra::decodeLocal(findExtraBlock(l.extra, kExtraZip64),
-                                                    l.uncompressedSize == kZip64Marker32,
-                                                    l.compressedSize == kZip64Marker32);
+    const Zip64Extra wide = Zip64Extra::decodeLocal(
+        findExtraBlock(l.extra, kExtraZip64), l.uncompressedSize == kZip64Marker32, l.compressedSize == kZip64Marker32);
     versionMadeBy = 0;
     versionNeeded = l.versionNeeded;
     flags = l.flags;

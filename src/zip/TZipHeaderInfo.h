@@ -42,8 +42,8 @@ public:
     std::uint32_t crc32;
     std::uint64_t compressedSize;
     std::uint64_t uncompressedSize;
-    std::uint16_t fileNameLength;      // bytes of the stored name
-    std::uint16_t extraFieldLength;    // central extra field as read
+    std::uint16_t fileNameLength;    // bytes of the stored name
+    std::uint16_t extraFieldLength;  // central extra field as read
     std::uint16_t localExtraFieldLength;
     std::uint16_t fileCommentLength;
     std::uint32_t diskNumberStart;
@@ -81,9 +81,7 @@ public:
     // True for a record whose sizes or offset needed the ZIP64 extra field.
     bool needsZip64() const;
 
-    std::uint64_t localHeaderSize() const {
-        return 30 + std::uint64_t(fileNameLength) + localExtraFieldLength;
-    }
+    std::uint64_t localHeaderSize() const { return 30 + std::uint64_t(fileNameLength) + localExtraFieldLength; }
     std::uint64_t centralHeaderSize() const {
         return 46 + std::uint64_t(fileNameLength) + extraFieldLength + fileCommentLength;
     }

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "platform/DateTime.h"
-#include "zip/records/TEndCentral.h"
-#include "zip/io/TLFNFileStream.h"
-#include "zip/records/TSortedZip.h"
-#include "zip/crypto/ZipCrypto.h"
 #include "zip/ZipReaderTypes.h"
+#include "zip/crypto/ZipCrypto.h"
+#include "zip/io/TLFNFileStream.h"
+#include "zip/records/TEndCentral.h"
+#include "zip/records/TSortedZip.h"
 
 namespace zb::platform {
 class Ui;

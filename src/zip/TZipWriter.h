@@ -13,10 +13,10 @@
 
 #include "zip/MultiZipInfo.h"
 #include "zip/PathSkipReason.h"
-#include "zip/records/TEndCentral.h"
 #include "zip/TZipHeaderInfo.h"
 #include "zip/TZipReader.h"
 #include "zip/ZipAction.h"
+#include "zip/records/TEndCentral.h"
 
 namespace zb::zip {
 
@@ -75,8 +75,7 @@ public:
     void SetZipName(const std::string& name);
 
     // --- Events ----------------------------------------------------------------
-    std::function<void(TZipWriter& sender, const std::string& fileName, TZipHeaderInfo& header, bool& skip)>
-        OnStartZip;
+    std::function<void(TZipWriter& sender, const std::string& fileName, TZipHeaderInfo& header, bool& skip)> OnStartZip;
     std::function<void(TZipWriter& sender, int numFiles, std::int64_t totalBytes, TEndCentral& endCentral,
                        bool& stopNow)>
         OnStartZipInfo;

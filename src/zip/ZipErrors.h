@@ -74,8 +74,7 @@ public:
 // A member decodes to more bytes than its header states.
 class EBiggerThanUncompressed : public EZipError {
 public:
-    explicit EBiggerThanUncompressed(const std::string& message = msg::kBiggerThanUncompressed)
-        : EZipError(message) {}
+    explicit EBiggerThanUncompressed(const std::string& message = msg::kBiggerThanUncompressed) : EZipError(message) {}
 };
 
 // The extracted file could not be written completely.

@@ -16,21 +16,21 @@
 
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
-#include "zip/checksum/Crc32.h"
-#include "zip/io/FileFaults.h"
 #include "zip/TZipReader.h"
-#include "zip/records/ZipBytes.h"
-#include "zip/crypto/ZipCrypto.h"
+#include "zip/WriterTestSupport.h"
 #include "zip/ZipErrors.h"
+#include "zip/checksum/Crc32.h"
+#include "zip/crypto/ZipCrypto.h"
+#include "zip/io/FileFaults.h"
+#include "zip/records/ZipBytes.h"
 #include "zip/records/ZipRecords.h"
 
 namespace zb::test {
@@ -278,8 +278,8 @@ inline std::string withField(const BuiltArchive& a, const std::string& record, i
 struct DamagedOutcome {
     bool refused = false;  // the engine raised one of its own errors
     std::string error;
-    int count = -1;        // what UnZip returned (-1 when it raised)
-    int events = 0;        // skip, bad CRC, bad password and incomplete-archive reports
+    int count = -1;                   // what UnZip returned (-1 when it raised)
+    int events = 0;                   // skip, bad CRC, bad password and incomplete-archive reports
     std::set<std::string> recovered;  // contents of the original members found intact
 };
 
@@ -308,12 +308,10 @@ constexpr long kQuarantineMiB = 0;
 // are reported with `what` (the damage done) through gtest.
 // `faults`, when given, is called right before the extraction with the archive's path
 // and the destination; what it returns (a fault plan) is in force until the run ends.
-using FaultsFactory =
-    std::function<std::unique_ptr<zip::FileFaults>(const fs::path& archive, const fs::path& dest)>;
+using FaultsFactory = std::function<std::unique_ptr<zip::FileFaults>(const fs::path& archive, const fs::path& dest)>;
 
 inline DamagedOutcome extractDamaged(const std::string& bytes, const std::vector<SourceMember>& originals,
-                                     const std::string& what,
-                                     zip::TIncompleteZipMode mode = zip::izAssumeBad,
+                                     const std::string& what, zip::TIncompleteZipMode mode = zip::izAssumeBad,
                                      const FaultsFactory& faults = {}) {
     DamagedOutcome o;
     TempDir tmp;

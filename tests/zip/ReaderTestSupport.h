@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
 #include "zip/TZipReader.h"
+#include "zip/WriterTestSupport.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::test {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "zip/checksum/Crc32.h"
-#include "zip/split/SplitSetWriter.h"
 #include "zip/TZipReader.h"
-#include "zip/records/WriterRecords.h"
+#include "zip/checksum/Crc32.h"
 #include "zip/io/TMemoryStream.h"
+#include "zip/records/WriterRecords.h"
+#include "zip/split/SplitSetWriter.h"
 
 namespace zb::test {
 
@@ -107,8 +107,8 @@ inline std::map<std::string, std::string> readSetContents(const std::string& zip
     r.SetZipName(zipName);
     r.DoAll = true;
     std::map<std::string, std::string> got;
-    r.OnGetNextBuffer = [&](zb::zip::TZipReader&, const std::uint8_t* buf, std::size_t n, const std::string& fname,
-                            int, bool&) { got[fname].append(reinterpret_cast<const char*>(buf), n); };
+    r.OnGetNextBuffer = [&](zb::zip::TZipReader&, const std::uint8_t* buf, std::size_t n, const std::string& fname, int,
+                            bool&) { got[fname].append(reinterpret_cast<const char*>(buf), n); };
     std::map<std::string, std::string> good;
     r.OnEndUnZip = [&](zb::zip::TZipReader&, int, const std::string& fname) { good[fname] = got[fname]; };
     int n = r.UnZipToBuffer();

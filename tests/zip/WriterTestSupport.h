@@ -68,8 +68,10 @@ inline CommandResult runCommand(const std::string& command) {
 inline std::string shellQuote(std::string_view text) {
     std::string q = "'";
     for (char c : text) {
-        if (c == '\'') q += "'\\''";
-        else q += c;
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
     }
     return q + "'";
 }
@@ -94,9 +96,7 @@ inline CommandResult bsdtarList(const std::filesystem::path& zip) {
     return runCommand("bsdtar -tf " + shellQuote(zip));
 }
 // The system's Python when there is one (a version manager's shim starts slowly).
-inline std::string pythonExe() {
-    return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-}
+inline std::string pythonExe() { return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
 
 // Python's zipfile: testzip() must find no bad member; prints the names, one a line.
 inline CommandResult pythonTest(const std::filesystem::path& zip, const std::string& password = {}) {
@@ -113,9 +113,9 @@ inline CommandResult pythonTest(const std::filesystem::path& zip, const std::str
 
 }  // namespace zb::test
 
-#include "zip/writer/CopiedMember.h"
-#include "zip/records/TEndCentral.h"
 #include "zip/io/TFileStream.h"
+#include "zip/records/TEndCentral.h"
+#include "zip/writer/CopiedMember.h"
 
 namespace zb::test {
 

@@ -32,8 +32,7 @@ struct SlicingTables {
 const SlicingTables kSlicing;
 
 inline std::uint32_t load32le(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
 }  // namespace
@@ -48,12 +47,11 @@ std::uint32_t crc32UpdatePortable(std::uint32_t reg, const void* data, std::size
     const auto& T = kSlicing.t;
     auto p = static_cast<const std::uint8_t*>(data);
     while (size >= 16) {
-        const std::uint32_t a = load32le(p) ^ reg, b = load32le(p + 4), c = load32le(p + 8),
-                            d = load32le(p + 12);
-        reg = T[15][a & 0xFF] ^ T[14][(a >> 8) & 0xFF] ^ T[13][(a >> 16) & 0xFF] ^ T[12][a >> 24] ^
-              T[11][b & 0xFF] ^ T[10][(b >> 8) & 0xFF] ^ T[9][(b >> 16) & 0xFF] ^ T[8][b >> 24] ^
-              T[7][c & 0xFF] ^ T[6][(c >> 8) & 0xFF] ^ T[5][(c >> 16) & 0xFF] ^ T[4][c >> 24] ^
-              T[3][d & 0xFF] ^ T[2][(d >> 8) & 0xFF] ^ T[1][(d >> 16) & 0xFF] ^ T[0][d >> 24];
+        const std::uint32_t a = load32le(p) ^ reg, b = load32le(p + 4), c = load32le(p + 8), d = load32le(p + 12);
+        reg = T[15][a & 0xFF] ^ T[14][(a >> 8) & 0xFF] ^ T[13][(a >> 16) & 0xFF] ^ T[12][a >> 24] ^ T[11][b & 0xFF] ^
+              T[10][(b >> 8) & 0xFF] ^ T[9][(b >> 16) & 0xFF] ^ T[8][b >> 24] ^ T[7][c & 0xFF] ^ T[6][(c >> 8) & 0xFF] ^
+              T[5][(c >> 16) & 0xFF] ^ T[4][c >> 24] ^ T[3][d & 0xFF] ^ T[2][(d >> 8) & 0xFF] ^ T[1][(d >> 16) & 0xFF] ^
+              T[0][d >> 24];
         p += 16;
         size -= 16;
     }

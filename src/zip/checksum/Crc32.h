@@ -41,9 +41,7 @@ constexpr std::uint32_t crc32Step(std::uint32_t reg, std::uint8_t byte) {
 std::uint32_t crc32Update(std::uint32_t reg, const void* data, std::size_t size);
 
 // The finished CRC-32 of one block.
-inline std::uint32_t crc32(const void* data, std::size_t size) {
-    return ~crc32Update(kCrc32Preset, data, size);
-}
+inline std::uint32_t crc32(const void* data, std::size_t size) { return ~crc32Update(kCrc32Preset, data, size); }
 
 using Crc32UpdateFn = std::uint32_t (*)(std::uint32_t reg, const void* data, std::size_t size);
 

@@ -32,8 +32,7 @@ ZB_CLMUL128 inline __m128i load128(const std::uint8_t* p) {
 }
 
 ZB_CLMUL128 inline __m128i fold128(__m128i acc, __m128i k, __m128i next) {
-    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(acc, k, 0x00), _mm_clmulepi64_si128(acc, k, 0x11)),
-                         next);
+    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(acc, k, 0x00), _mm_clmulepi64_si128(acc, k, 0x11)), next);
 }
 
 // Folds the 16-byte remainders into `acc`, then the folded bytes and the tail through
@@ -112,8 +111,8 @@ ZB_CLMUL512 inline __m512i fold512(__m512i acc, __m512i k, __m512i next) {
 ZB_CLMUL512 std::uint32_t updateClmul512(std::uint32_t reg, const void* data, std::size_t size) {
     auto p = static_cast<const std::uint8_t*>(data);
     if (size < 256) return updateClmul256(reg, p, size);
-    const __m512i k2048 = _mm512_set_epi64(kFold2048Hi, kFold2048Lo, kFold2048Hi, kFold2048Lo, kFold2048Hi,
-                                           kFold2048Lo, kFold2048Hi, kFold2048Lo);
+    const __m512i k2048 = _mm512_set_epi64(kFold2048Hi, kFold2048Lo, kFold2048Hi, kFold2048Lo, kFold2048Hi, kFold2048Lo,
+                                           kFold2048Hi, kFold2048Lo);
     const __m512i k512 = _mm512_set_epi64(kFold512Hi, kFold512Lo, kFold512Hi, kFold512Lo, kFold512Hi, kFold512Lo,
                                           kFold512Hi, kFold512Lo);
     __m512i x0 = _mm512_xor_si512(load512(p), _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, int(reg)));

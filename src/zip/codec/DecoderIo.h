@@ -36,8 +36,8 @@ public:
 // What a decoder may know about the member it decodes.
 struct DecodeParams {
     std::uint16_t method = 0;
-    std::uint16_t flags = 0;          // general-purpose bits (explode reads bits 1 and 2)
-    std::uint64_t compressedSize = 0;   // without the 12-byte encryption header
+    std::uint16_t flags = 0;           // general-purpose bits (explode reads bits 1 and 2)
+    std::uint64_t compressedSize = 0;  // without the 12-byte encryption header
     std::uint64_t uncompressedSize = 0;
 };
 

@@ -8,9 +8,9 @@
 #include "zip/records/ZipRecords.h"
 
 #include "zip/codec/inflate/Inflate.h"
-#include "zip/codec/legacy/Unshrink.h"
-#include "zip/codec/legacy/Unreduce.h"
 #include "zip/codec/legacy/Explode.h"
+#include "zip/codec/legacy/Unreduce.h"
+#include "zip/codec/legacy/Unshrink.h"
 
 namespace zb::zip {
 
@@ -18,7 +18,10 @@ bool methodSupported(std::uint16_t method) {
     switch (method) {
         case kMethodStored:
         case kMethodShrunk:
-        case 2: case 3: case 4: case 5:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
         case kMethodImploded:
         case kMethodDeflated: return true;
         default: return false;
@@ -29,7 +32,10 @@ std::string methodName(std::uint16_t method) {
     switch (method) {
         case 0: return "Stored";
         case 1: return "Shrunk";
-        case 2: case 3: case 4: case 5: return "Reduced" + std::to_string(method - 1);
+        case 2:
+        case 3:
+        case 4:
+        case 5: return "Reduced" + std::to_string(method - 1);
         case 6: return "Imploded";
         case 8: return "Deflated";
         case 9: return "Deflate64";
@@ -57,7 +63,10 @@ DecodeStatus decodeMember(DecodeInput& in, DecodeOutput& out, const DecodeParams
         case kMethodStored: ok = copyStored(in, out); break;
         case kMethodDeflated: ok = inflate(in, out, params); break;
         case kMethodShrunk: ok = unshrink(in, out, params); break;
-        case 2: case 3: case 4: case 5: ok = unreduce(in, out, params); break;
+        case 2:
+        case 3:
+        case 4:
+        case 5: ok = unreduce(in, out, params); break;
         case kMethodImploded: ok = explode(in, out, params); break;
         default: ok = false; break;
     }

@@ -23,8 +23,7 @@ public:
     // `beforeBlock` runs before each block is read (message processing and the cancel
     // test; it raises EUserCanceled to stop). `cipher` is null for a member that is
     // not encrypted.
-    MemberInput(TStream& archive, std::uint64_t compressedSize, ZipCrypto* cipher,
-                std::function<void()> beforeBlock);
+    MemberInput(TStream& archive, std::uint64_t compressedSize, ZipCrypto* cipher, std::function<void()> beforeBlock);
 
     std::size_t read(std::uint8_t* buffer, std::size_t size) override;
 

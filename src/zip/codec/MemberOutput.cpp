@@ -3,9 +3,9 @@
 
 #include <cstring>
 
+#include "zip/ZipErrors.h"
 #include "zip/checksum/Crc32.h"
 #include "zip/codec/MemberInput.h"
-#include "zip/ZipErrors.h"
 
 namespace zb::zip {
 

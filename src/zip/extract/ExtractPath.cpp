@@ -22,8 +22,10 @@ bool unsafeMemberName(std::string_view name) {
 std::string extractFolder(const std::string& destDir, const std::string& rootDir, bool recreateDirs,
                           const std::string& directory) {
     std::string base;
-    if (destDir == "/") base = "/";
-    else if (!destDir.empty()) base = destDir + "/";
+    if (destDir == "/")
+        base = "/";
+    else if (!destDir.empty())
+        base = destDir + "/";
     if (!recreateDirs || directory.empty()) return base;
     std::string folder = directory;
     if (!rootDir.empty() && folder.compare(0, rootDir.size(), rootDir) == 0) folder.erase(0, rootDir.size());

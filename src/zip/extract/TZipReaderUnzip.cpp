@@ -14,23 +14,23 @@
 #include "platform/DirHandle.h"
 #include "platform/FileSystem.h"
 #include "platform/Ui.h"
+#include "zip/TZipReader.h"
+#include "zip/ZipErrors.h"
 #include "zip/checksum/Crc32.h"
-#include "zip/extract/ExtractPath.h"
-#include "zip/extract/LinkTarget.h"
 #include "zip/codec/MemberDecoder.h"
 #include "zip/codec/MemberInput.h"
-#include "zip/reader/MemberOverlap.h"
-#include "zip/records/MemberTime.h"
+#include "zip/codec/MemberOutput.h"
+#include "zip/extract/ExtractPath.h"
+#include "zip/extract/LinkTarget.h"
 #include "zip/extract/TargetFolder.h"
 #include "zip/extract/TempMemberFile.h"
-#include "zip/codec/MemberOutput.h"
-#include "zip/TZipReader.h"
-#include "zip/select/WildcardMatch.h"
+#include "zip/reader/MemberOverlap.h"
 #include "zip/records/LocalHeader.h"
+#include "zip/records/MemberTime.h"
 #include "zip/records/ZipBytes.h"
-#include "zip/ZipErrors.h"
 #include "zip/records/ZipNames.h"
 #include "zip/records/ZipRecords.h"
+#include "zip/select/WildcardMatch.h"
 
 namespace zb::zip {
 
@@ -79,8 +79,7 @@ public:
 
         for (int i = 0; i < n; ++i) {
             if (!r_.DoAll && !list[i]->extractMark) continue;
-            while (processMember(i, *list[i])) {
-            }
+            while (processMember(i, *list[i])) {}
         }
     }
 
@@ -242,10 +241,10 @@ private:
     // processed again at once.
     bool processMember(int index, const TZipHeaderInfo& record) {
         static constexpr StepFn kSteps[] = {
-            &ZipExtractRun::checkName,    &ZipExtractRun::readLocalHeader, &ZipExtractRun::makeFolderEntry,
-            &ZipExtractRun::checkKind,    &ZipExtractRun::announce,        &ZipExtractRun::checkMethod,
-            &ZipExtractRun::reachTarget,  &ZipExtractRun::unlock,          &ZipExtractRun::settleExisting,
-            &ZipExtractRun::openOutput,   &ZipExtractRun::decode,          &ZipExtractRun::keepOrReport,
+            &ZipExtractRun::checkName,   &ZipExtractRun::readLocalHeader, &ZipExtractRun::makeFolderEntry,
+            &ZipExtractRun::checkKind,   &ZipExtractRun::announce,        &ZipExtractRun::checkMethod,
+            &ZipExtractRun::reachTarget, &ZipExtractRun::unlock,          &ZipExtractRun::settleExisting,
+            &ZipExtractRun::openOutput,  &ZipExtractRun::decode,          &ZipExtractRun::keepOrReport,
         };
         TZipHeaderInfo& h = r_.working_;
         h.assign(record);
@@ -287,7 +286,8 @@ private:
         const bool reachable = h.relativeOffset < std::uint64_t(INT64_MAX) - LocalHeader::kFixedSize;
         if (reachable) job.archive.seek(std::int64_t(h.relativeOffset), soFromBeginning);
         if (!reachable || job.archive.read(raw, sizeof raw) != sizeof raw || !local.decodeFixed(raw))
-            return skipped(job, skipBadHeader, job.stored, "no local header at offset " + std::to_string(h.relativeOffset));
+            return skipped(job, skipBadHeader, job.stored,
+                           "no local header at offset " + std::to_string(h.relativeOffset));
         h.localExtraFieldLength = local.extraLength;
         compareLocalHeader(local, h);
         job.dataStart = h.relativeOffset + local.size();
@@ -297,8 +297,8 @@ private:
     // Names the target; a folder entry ends here, its folder made when folders are
     // recreated.
     Step makeFolderEntry(MemberJob& job) {
-        job.folder = toBuffer_ ? std::string()
-                               : extractFolder(r_.destDir_, r_.rootDir_, r_.RecreateDirs, job.h.directory());
+        job.folder =
+            toBuffer_ ? std::string() : extractFolder(r_.destDir_, r_.rootDir_, r_.RecreateDirs, job.h.directory());
         job.target = toBuffer_ ? job.stored : job.folder + job.h.fileName();
         if (!job.isFolder) return Step::Next;
         if (toBuffer_) return Step::Done;
@@ -380,8 +380,7 @@ private:
             return skipped(job, skipCreateFailed, job.target, "a folder of that name exists");
         if (existing && r_.OverwriteMode != Always) {
             const std::string asked = job.target;
-            if (!keepOrReplace(*existing, job.index, job.target))
-                return skipped(job, skipNoOverwrite, job.target);
+            if (!keepOrReplace(*existing, job.index, job.target)) return skipped(job, skipNoOverwrite, job.target);
             // The prompt's handler may name another place; it is reached as safely.
             if (job.target != asked) {
                 if (const Step reached = reachTarget(job); reached != Step::Next) return reached;
@@ -432,7 +431,8 @@ private:
         MemberOutput output(size, sink, [&](std::uint64_t memberWritten, std::size_t flushed) {
             if (r_.OnFilePercentDone) r_.OnFilePercentDone(r_, percent(memberWritten, std::int64_t(size)));
             r_.bytesWritten_ += std::int64_t(flushed);
-            if (r_.OnTotalPercentDone) r_.OnTotalPercentDone(r_, percent(std::uint64_t(r_.bytesWritten_), r_.totalBytes_));
+            if (r_.OnTotalPercentDone)
+                r_.OnTotalPercentDone(r_, percent(std::uint64_t(r_.bytesWritten_), r_.totalBytes_));
         });
         MemberInput input(job.archive, job.compressed, job.cipher, [this] { r_.processMessagesAndCancel(); });
         DecodeParams params;
@@ -473,9 +473,12 @@ private:
             if (newPasswordGiven(job.index)) return Step::Again;
             return skipped(job, skipBadPassword, job.stored);
         }
-        if (job.tooLong) r_.lastSkipDetail_ = msg::kBiggerThanUncompressed;
-        else if (!job.complete) r_.lastSkipDetail_ = "corrupt " + methodName(h.compressionMethod) + " data";
-        else if (job.written != h.uncompressedSize) r_.lastSkipDetail_ = "size differs from the stored size";
+        if (job.tooLong)
+            r_.lastSkipDetail_ = msg::kBiggerThanUncompressed;
+        else if (!job.complete)
+            r_.lastSkipDetail_ = "corrupt " + methodName(h.compressionMethod) + " data";
+        else if (job.written != h.uncompressedSize)
+            r_.lastSkipDetail_ = "size differs from the stored size";
         if (r_.OnBadCRC) r_.OnBadCRC(r_, calc, h.crc32, job.index);
         return Step::Done;
     }
@@ -490,7 +493,7 @@ private:
                     r_.OnPromptForOverwrite(r_, overwrite, index, target);
                 } else if (r_.Ui) {
                     overwrite = r_.Ui->confirm("Replace existing file " + h.fileName() + "?",
-                                                platform::MessageKind::Confirmation, msg::kFileExistsCaption);
+                                               platform::MessageKind::Confirmation, msg::kFileExistsCaption);
                 }
                 break;
             case Never: break;
@@ -509,8 +512,8 @@ private:
     // Puts a member that decoded correctly in its place: the temporary file is given
     // its mode and time and renamed over the target; a link is made only when it
     // stays inside the destination. False (and reported) when that fails.
-    bool commitMember(TargetFolder& place, std::optional<TempMemberFile>& temp, const std::string& linkText,
-                      int index, const std::string& target, const TZipHeaderInfo& h) {
+    bool commitMember(TargetFolder& place, std::optional<TempMemberFile>& temp, const std::string& linkText, int index,
+                      const std::string& target, const TZipHeaderInfo& h) {
         const platform::FileTime time = memberFileTime(h);
         if (!temp) {
             if (!linkStaysInside(place.base, place.below, linkText)) {
@@ -612,13 +615,11 @@ int TZipReader::runExtraction(bool toBuffer) {
         ZipExtractRun run(*this, toBuffer, extracted, std::move(dest));
         try {
             run.execute();
-        } catch (const QuitRun&) {
-        }
+        } catch (const QuitRun&) {}
     } catch (...) {
         try {
             finish();
-        } catch (...) {
-        }
+        } catch (...) {}
         throw;
     }
     finish();

@@ -18,11 +18,11 @@ enum class TargetOutcome {
 };
 
 struct TargetFolder {
-    platform::DirHandle folder;        // the open folder that receives the entry
-    std::string name;                  // the entry's name in it (empty for a folder entry)
-    std::vector<std::string> below;    // the folders from the destination to `folder`
-    platform::DirHandle base;          // where `below` starts (the destination)
-    std::string error;                 // what went wrong, for the report
+    platform::DirHandle folder;      // the open folder that receives the entry
+    std::string name;                // the entry's name in it (empty for a folder entry)
+    std::vector<std::string> below;  // the folders from the destination to `folder`
+    platform::DirHandle base;        // where `below` starts (the destination)
+    std::string error;               // what went wrong, for the report
 };
 
 // Resolves `target` (a file's path, or a folder's path when `isFolder`) against the

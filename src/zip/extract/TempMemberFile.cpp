@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "zip/io/FileFaults.h"
 #include "zip/ZipErrors.h"
+#include "zip/io/FileFaults.h"
 
 namespace zb::zip {
 

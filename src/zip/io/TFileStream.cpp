@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "zip/io/FileFaults.h"
 #include "zip/ZipErrors.h"
+#include "zip/io/FileFaults.h"
 
 namespace zb::zip {
 
@@ -24,8 +24,8 @@ TFileStream::TFileStream(const std::filesystem::path& path, TFileMode mode) : pa
     }
     const bool creating = mode == TFileMode::Create;
     auto fail = [&](int err) {
-        std::string text = std::string(creating ? "Cannot create file \"" : "Cannot open file \"") +
-                           path.string() + "\". " + std::strerror(err);
+        std::string text = std::string(creating ? "Cannot create file \"" : "Cannot open file \"") + path.string() +
+                           "\". " + std::strerror(err);
         if (creating) throw EFCreateError(text);
         throw EFOpenError(text);
     };

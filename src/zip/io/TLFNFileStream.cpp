@@ -3,8 +3,8 @@
 
 namespace zb::zip {
 
-TLFNFileStream::TLFNFileStream(const std::filesystem::path& path, TFileMode mode,
-                               std::size_t bufferSize, bool flushOnClose)
+TLFNFileStream::TLFNFileStream(const std::filesystem::path& path, TFileMode mode, std::size_t bufferSize,
+                               bool flushOnClose)
     : TS_BufferStream(new TFileStream(path, mode), bufferSize, true),
       file_(static_cast<TFileStream*>(inner())),
       flushOnClose_(flushOnClose) {}

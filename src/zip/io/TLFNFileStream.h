@@ -13,8 +13,8 @@ namespace zb::zip {
 
 class TLFNFileStream : public TS_BufferStream {
 public:
-    TLFNFileStream(const std::filesystem::path& path, TFileMode mode,
-                   std::size_t bufferSize = kZipBufferSize, bool flushOnClose = false);
+    TLFNFileStream(const std::filesystem::path& path, TFileMode mode, std::size_t bufferSize = kZipBufferSize,
+                   bool flushOnClose = false);
     ~TLFNFileStream() override;
 
     // Writes out the buffer (raising EStreamError when that fails) and honours

@@ -105,8 +105,7 @@ std::size_t TS_BufferStream::write(const void* buffer, std::size_t size) {
 }
 
 std::int64_t TS_BufferStream::seek(std::int64_t offset, int origin) {
-    if (origin != soFromBeginning && origin != soFromCurrent && origin != soFromEnd)
-        throwInvalidSeekOrigin(origin);
+    if (origin != soFromBeginning && origin != soFromCurrent && origin != soFromEnd) throwInvalidSeekOrigin(origin);
     std::int64_t current = 0;
     switch (state_) {
         case State::Reading: current = start_ + std::int64_t(pos_); break;

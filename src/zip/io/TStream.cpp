@@ -34,8 +34,6 @@ void TStream::copyFrom(TStream& source, std::uint64_t count) {
     }
 }
 
-void throwInvalidSeekOrigin(int origin) {
-    throw EZipError("Invalid seek origin (" + std::to_string(origin) + ")");
-}
+void throwInvalidSeekOrigin(int origin) { throw EZipError("Invalid seek origin (" + std::to_string(origin) + ")"); }
 
 }  // namespace zb::zip

@@ -22,7 +22,7 @@ constexpr std::size_t kMaxLinkText = 1 << 20;
 }  // namespace
 
 std::unique_ptr<ZipInputFile> ZipInputFile::open(const std::filesystem::path& path, OpenResult& result,
-                                                   bool keepLinks) {
+                                                 bool keepLinks) {
     // O_NOFOLLOW keeps a link that takes a file's place after the walk from being read
     // through.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (keepLinks ? O_NOFOLLOW : 0));

@@ -32,7 +32,7 @@ public:
     // nullptr with `result` set when the file cannot be opened as a regular file.
     // With `keepLinks`, a link (to anything, or to nothing) is taken as itself.
     static std::unique_ptr<ZipInputFile> open(const std::filesystem::path& path, OpenResult& result,
-                                               bool keepLinks = false);
+                                              bool keepLinks = false);
     ~ZipInputFile();
     ZipInputFile(const ZipInputFile&) = delete;
     ZipInputFile& operator=(const ZipInputFile&) = delete;
@@ -41,7 +41,7 @@ public:
     std::uint64_t size() const { return size_; }
     std::uint32_t dosTime() const { return dosTime_; }
     std::uint32_t attributes() const { return attributes_; }
-    std::uint32_t mode() const { return mode_; }              // st_mode when opened
+    std::uint32_t mode() const { return mode_; }             // st_mode when opened
     std::int64_t modTimeUtc() const { return modTimeUtc_; }  // seconds, when opened
     // Whether the file's size or modification time differs from when it was opened.
     bool changedSinceOpened() const;

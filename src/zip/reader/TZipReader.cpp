@@ -8,9 +8,9 @@
 
 #include "platform/Paths.h"
 #include "platform/Ui.h"
+#include "zip/ZipErrors.h"
 #include "zip/records/DosDateTime.h"
 #include "zip/split/SplitSetStream.h"
-#include "zip/ZipErrors.h"
 
 namespace zb::zip {
 
@@ -95,8 +95,7 @@ int TZipReader::MemberCount() const {
 }
 
 void TZipReader::checkIndex(int index) const {
-    if (index < 0 || index >= MemberCount())
-        throw EListError("Index " + std::to_string(index) + " is out of range");
+    if (index < 0 || index >= MemberCount()) throw EListError("Index " + std::to_string(index) + " is out of range");
 }
 
 const TZipHeaderInfo& TZipReader::Member(int index) const {

@@ -8,12 +8,12 @@
 #include <unordered_set>
 
 #include "platform/Paths.h"
-#include "zip/split/SplitSetStream.h"
 #include "zip/TZipReader.h"
+#include "zip/ZipErrors.h"
 #include "zip/records/DataDescriptor.h"
 #include "zip/records/ZipBytes.h"
-#include "zip/ZipErrors.h"
 #include "zip/records/ZipRecords.h"
+#include "zip/split/SplitSetStream.h"
 
 namespace zb::zip {
 
@@ -28,7 +28,7 @@ bool isRecordSignature(std::uint32_t sig) {
 }
 
 std::optional<DataDescriptor> findDescriptor(TStream& s, std::uint64_t dataStart, std::uint64_t fileSize,
-                                         const std::function<void()>& tick) {
+                                             const std::function<void()>& tick) {
     constexpr std::size_t kChunk = 1 << 20;
     constexpr std::size_t kLook = 28;  // the longest descriptor and a signature after it
     std::vector<std::uint8_t> buf;
@@ -167,8 +167,7 @@ void TZipReader::readDirectoryOnce() {
     loaded_ = true;
 }
 
-bool TZipReader::readCentralRecords(std::uint64_t start, std::uint64_t count, bool afterRebuild,
-                                    std::uint64_t shift) {
+bool TZipReader::readCentralRecords(std::uint64_t start, std::uint64_t count, bool afterRebuild, std::uint64_t shift) {
     // A directory offset beyond the file (a damaged ZIP64 value may not even be a valid
     // position) holds no records.
     if (start >= std::uint64_t(archive_->size())) return afterRebuild;

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "zip/split/SplitPartNames.h"
-#include "zip/split/SplitSetStream.h"
 #include "zip/TZipReader.h"
 #include "zip/ZipErrors.h"
+#include "zip/split/SplitPartNames.h"
+#include "zip/split/SplitSetStream.h"
 
 namespace zb::zip {
 

@@ -40,9 +40,7 @@ struct CentralHeader {
     std::string comment;
 
     // The whole record as stated.
-    std::uint64_t size() const {
-        return kFixedSize + std::uint64_t(nameLength) + extraLength + commentLength;
-    }
+    std::uint64_t size() const { return kFixedSize + std::uint64_t(nameLength) + extraLength + commentLength; }
 
     // Takes the fixed part at `raw` (kFixedSize bytes); false when it does not start
     // with the central header signature.

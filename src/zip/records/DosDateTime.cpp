@@ -10,9 +10,7 @@ std::uint32_t normalizeDosDateTime(std::uint32_t dos) {
     std::uint32_t day = (dos >> 16) & 0x1F;
     std::uint32_t month = (dos >> 21) & 0x0F;
     std::uint32_t year = (dos >> 25) & 0x7F;
-    if (sec2 <= 29 && minute <= 59 && hour <= 23 && day != 0 && month >= 1 && month <= 12 &&
-        year <= 119)
-        return dos;
+    if (sec2 <= 29 && minute <= 59 && hour <= 23 && day != 0 && month >= 1 && month <= 12 && year <= 119) return dos;
     if (sec2 > 29) sec2 = 29;
     if (minute > 59) minute = 59;
     if (hour > 23) hour = 23;

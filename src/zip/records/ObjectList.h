@@ -82,9 +82,7 @@ protected:
     void checkIndex(int index) const {
         if (index < 0 || index >= count()) throw EListError(outOfBounds(index));
     }
-    static std::string outOfBounds(int index) {
-        return "List index out of bounds (" + std::to_string(index) + ")";
-    }
+    static std::string outOfBounds(int index) { return "List index out of bounds (" + std::to_string(index) + ")"; }
 
 private:
     // The capacity the list reports grows in the steps of its kind (4, 8, then 16);

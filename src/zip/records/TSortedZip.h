@@ -4,8 +4,8 @@
 // case are two members) but ordered without regard to case.
 #pragma once
 
-#include "zip/records/ObjectList.h"
 #include "zip/TZipHeaderInfo.h"
+#include "zip/records/ObjectList.h"
 
 namespace zb::zip {
 

@@ -12,7 +12,6 @@ namespace zb::zip {
 
 // The UTF-8 name of the block in `extra` when it belongs to `rawName`; with
 // `backslashSeparates` a "\" in it becomes "/".
-std::optional<std::string> decodeUnicodePath(std::string_view extra, std::string_view rawName,
-                                             bool backslashSeparates);
+std::optional<std::string> decodeUnicodePath(std::string_view extra, std::string_view rawName, bool backslashSeparates);
 
 }  // namespace zb::zip

@@ -43,8 +43,8 @@ std::string centralHeaderBytes(const WriterMember& m) {
                                               m.keepZip64Uncompressed, m.keepZip64Compressed);
     const bool anyZip64 = !zip64.empty() || m.zip64Local;
     h.versionNeeded = anyZip64 ? std::max(m.versionNeeded, kZip64Version) : m.versionNeeded;
-    h.versionMadeBy = m.madeByFollowsNeeded ? std::uint16_t((m.versionMadeBy & 0xFF00) | (h.versionNeeded & 0xFF))
-                                            : m.versionMadeBy;
+    h.versionMadeBy =
+        m.madeByFollowsNeeded ? std::uint16_t((m.versionMadeBy & 0xFF00) | (h.versionNeeded & 0xFF)) : m.versionMadeBy;
     h.flags = m.flags;
     h.method = m.method;
     h.dosTime = m.dosTime;

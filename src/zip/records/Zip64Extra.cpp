@@ -41,8 +41,10 @@ Zip64Extra Zip64Extra::decodeLocal(std::string_view data, bool uncompressed, boo
         if (uncompressed) z.uncompressedSize = getU64(data.data());
         if (compressed) z.compressedSize = getU64(data.data() + 8);
     } else if (data.size() >= 8) {
-        if (uncompressed) z.uncompressedSize = getU64(data.data());
-        else if (compressed) z.compressedSize = getU64(data.data());
+        if (uncompressed)
+            z.uncompressedSize = getU64(data.data());
+        else if (compressed)
+            z.compressedSize = getU64(data.data());
     }
     return z;
 }

@@ -25,8 +25,7 @@ struct Zip64Extra {
 
     // The values of a central header's block, for the fields flagged as holding the
     // marker; a value the block is too short for stays unset.
-    static Zip64Extra decodeCentral(std::string_view data, bool uncompressed, bool compressed, bool offset,
-                                    bool disk);
+    static Zip64Extra decodeCentral(std::string_view data, bool uncompressed, bool compressed, bool offset, bool disk);
     // The sizes of a local header's block. Both sizes stand in it; a block of only 8
     // bytes (written by some tools) holds the first size that holds the marker.
     static Zip64Extra decodeLocal(std::string_view data, bool uncompressed, bool compressed);

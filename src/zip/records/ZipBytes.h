@@ -14,8 +14,7 @@ inline std::uint16_t getU16(const void* at) {
 }
 inline std::uint32_t getU32(const void* at) {
     auto p = static_cast<const std::uint8_t*>(at);
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 inline std::uint64_t getU64(const void* at) {
     auto p = static_cast<const std::uint8_t*>(at);

@@ -25,8 +25,8 @@ bool backslashIsSeparator(std::uint16_t versionMadeBy) {
 
 std::string decodeCentralName(std::string_view raw, std::uint16_t flags, std::uint16_t versionMadeBy) {
     const bool separator = backslashIsSeparator(versionMadeBy);
-    std::string name = (flags & kFlagUtf8) || (versionMadeBy >> 8) != kHostMsDos ? std::string(raw)
-                                                                                : platform::cp437ToUtf8(raw);
+    std::string name =
+        (flags & kFlagUtf8) || (versionMadeBy >> 8) != kHostMsDos ? std::string(raw) : platform::cp437ToUtf8(raw);
     return separator ? slashes(std::move(name)) : name;
 }
 

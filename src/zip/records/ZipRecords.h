@@ -6,12 +6,12 @@
 
 namespace zb::zip {
 
-inline constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;    // "PK" 03 04
-inline constexpr std::uint32_t kCentralHeaderSignature = 0x02014B50;  // "PK" 01 02
-inline constexpr std::uint32_t kEndCentralSignature = 0x06054B50;     // "PK" 05 06
-inline constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50; // "PK" 07 08
-inline constexpr std::uint32_t kZip64EndSignature = 0x06064B50;       // "PK" 06 06
-inline constexpr std::uint32_t kZip64LocatorSignature = 0x07064B50;   // "PK" 06 07
+inline constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;     // "PK" 03 04
+inline constexpr std::uint32_t kCentralHeaderSignature = 0x02014B50;   // "PK" 01 02
+inline constexpr std::uint32_t kEndCentralSignature = 0x06054B50;      // "PK" 05 06
+inline constexpr std::uint32_t kDataDescriptorSignature = 0x08074B50;  // "PK" 07 08
+inline constexpr std::uint32_t kZip64EndSignature = 0x06064B50;        // "PK" 06 06
+inline constexpr std::uint32_t kZip64LocatorSignature = 0x07064B50;    // "PK" 06 07
 
 inline constexpr std::size_t kLocalHeaderSize = 30;
 inline constexpr std::size_t kCentralHeaderSize = 46;

@@ -17,8 +17,8 @@ std::string withSlash(std::string folder) {
 
 }  // namespace
 
-TDirSearch::TDirSearch(const std::string& startFolder, bool recurse, std::string mask,
-                       SkipHandler onSkip, bool keepLinks)
+TDirSearch::TDirSearch(const std::string& startFolder, bool recurse, std::string mask, SkipHandler onSkip,
+                       bool keepLinks)
     : mask_(std::move(mask)), recurse_(recurse), onSkip_(std::move(onSkip)), keepLinks_(keepLinks) {
     openLevel(withSlash(startFolder));
 }

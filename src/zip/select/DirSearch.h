@@ -30,7 +30,7 @@ struct TSearchData {
 struct FoundPath {
     std::string path;  // folder + name; a folder ends in "/"
     bool isFolder = false;
-    bool isLink = false;  // a link: to a file, or, when links are kept, to anything
+    bool isLink = false;     // a link: to a file, or, when links are kept, to anything
     std::uint64_t size = 0;  // of the file, or of a kept link's text
     std::uint32_t attributes = 0;
     std::uint32_t dosTime = 0;
@@ -42,8 +42,8 @@ public:
 
     // `startFolder` with or without a trailing "/"; `mask` is matched against each file
     // name without regard to case ("*." selects files without extension).
-    TDirSearch(const std::string& startFolder, bool recurse, std::string mask,
-               SkipHandler onSkip = {}, bool keepLinks = false);
+    TDirSearch(const std::string& startFolder, bool recurse, std::string mask, SkipHandler onSkip = {},
+               bool keepLinks = false);
 
     // The next path in depth-first order; false once the walk is over.
     bool next(FoundPath& found);

@@ -4,8 +4,8 @@
 #include "zip/select/FileSpecExpansion.h"
 
 #include "platform/FileSystem.h"
-#include "zip/select/DirSearch.h"
 #include "zip/records/StoredName.h"
+#include "zip/select/DirSearch.h"
 #include "zip/select/WildcardMatch.h"
 
 namespace zb::zip {
@@ -36,9 +36,7 @@ public:
         if (!zipName.empty()) canonical_ = canonicalOf(normalisedPath(zipName));
     }
     // Any spelling of the archive's path, or a link to it.
-    bool is(const std::string& path) const {
-        return !canonical_.empty() && canonicalOf(path) == canonical_;
-    }
+    bool is(const std::string& path) const { return !canonical_.empty() && canonicalOf(path) == canonical_; }
     // A file found by a walk of `start` (whose canonical form is `canonicalStart`):
     // folder links are not followed, so only the start and the file itself can be links.
     bool isWalked(const std::string& canonicalStart, const std::string& start, const FoundPath& found) const {
@@ -69,14 +67,9 @@ std::uint64_t FileSpecExpansion::expand(std::vector<std::string>& filesList) con
 
     for (const std::string& original : filesList) {
         switch (classifySpec(original)) {
-            case SpecKind::Folder:
-                kept.push_back(original);
-                continue;
-            case SpecKind::Pattern:
-                patterns.push_back(original);
-                continue;
-            case SpecKind::Plain:
-                break;
+            case SpecKind::Folder: kept.push_back(original); continue;
+            case SpecKind::Pattern: patterns.push_back(original); continue;
+            case SpecKind::Plain: break;
         }
         std::string path = original;
         if (path.find('/') == std::string::npos) path = rootDir + path;

@@ -62,8 +62,7 @@ SetResult matchSet(const std::vector<char32_t>& pat, std::size_t p, char32_t ch)
 
 class Matcher {
 public:
-    Matcher(std::vector<char32_t> pat, std::vector<char32_t> text)
-        : pat_(std::move(pat)), text_(std::move(text)) {}
+    Matcher(std::vector<char32_t> pat, std::vector<char32_t> text) : pat_(std::move(pat)), text_(std::move(text)) {}
 
     bool match(std::size_t p, std::size_t t) {
         const std::size_t P = pat_.size(), T = text_.size();

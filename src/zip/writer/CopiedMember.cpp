@@ -40,16 +40,15 @@ std::size_t dataDescriptorLength(const WriterMember& central, bool zip64Local, c
     // Sizes in the descriptor are 8 bytes wide when the member uses ZIP64 sizes.
     const bool wide = zip64Local || central.keepZip64Compressed || central.keepZip64Uncompressed;
     auto lengthOf = [&](bool withSignature) -> std::size_t {
-        const auto d = DataDescriptor::decode(reinterpret_cast<const std::uint8_t*>(afterData.data()),
-                                              afterData.size(), withSignature, wide);
+        const auto d = DataDescriptor::decode(reinterpret_cast<const std::uint8_t*>(afterData.data()), afterData.size(),
+                                              withSignature, wide);
         return d && d->crc == central.crc ? d->length : 0;
     };
     if (const std::size_t signedLength = lengthOf(true)) return signedLength;
     return lengthOf(false);  // 0: nothing that looks like a descriptor, copied without one
 }
 
-std::uint64_t copiedMemberLength(const WriterMember& central, const LocalHeader& local,
-                                 const std::string& afterData) {
+std::uint64_t copiedMemberLength(const WriterMember& central, const LocalHeader& local, const std::string& afterData) {
     return local.size() + central.compressedSize +
            dataDescriptorLength(central, hasExtraBlock(local.extra, kExtraZip64), afterData);
 }

@@ -24,8 +24,7 @@ std::optional<WriterMember> parseCentralHeader(std::string_view record, std::siz
 // How many bytes a member occupies from its local header on: `local` is its local
 // header, `afterData` the bytes that follow its data (at most 24, fewer at the end of
 // the file) in which a data descriptor may stand.
-std::uint64_t copiedMemberLength(const WriterMember& central, const LocalHeader& local,
-                                 const std::string& afterData);
+std::uint64_t copiedMemberLength(const WriterMember& central, const LocalHeader& local, const std::string& afterData);
 
 // Size of the data descriptor (0 when none) that follows a member's data.
 std::size_t dataDescriptorLength(const WriterMember& central, bool zip64Local, const std::string& afterData);

@@ -82,8 +82,8 @@ std::uint32_t MemberWriter::crcPass() {
     return ~crc;
 }
 
-MemberWriter::Outcome MemberWriter::write(ZipInputFile& in, WriterMember& m, int level,
-                                            const std::string& password, bool forceZip64) {
+MemberWriter::Outcome MemberWriter::write(ZipInputFile& in, WriterMember& m, int level, const std::string& password,
+                                          bool forceZip64) {
     in_ = &in;
     written_ = 0;
     m.localOffset = out_.position();

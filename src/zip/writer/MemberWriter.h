@@ -10,10 +10,10 @@
 #include <string>
 
 #include "zip/codec/deflate/Deflate.h"
-#include "zip/records/WriterRecords.h"
 #include "zip/crypto/ZipCrypto.h"
 #include "zip/io/ZipInputFile.h"
 #include "zip/io/ZipOutputFile.h"
+#include "zip/records/WriterRecords.h"
 
 namespace zb::zip {
 
@@ -26,9 +26,9 @@ class MemberWriter {
 public:
     // How a member came out.
     enum class Outcome {
-        Written,       // complete; the local header holds the final values
-        NeedsZip64,    // the data came out bigger than the classic fields hold: write it anew
-        SourceChanged, // the file changed between the CRC pass and the data pass
+        Written,        // complete; the local header holds the final values
+        NeedsZip64,     // the data came out bigger than the classic fields hold: write it anew
+        SourceChanged,  // the file changed between the CRC pass and the data pass
     };
 
     struct Hooks {
@@ -43,8 +43,7 @@ public:
 
     // Writes `member` (name, date, attributes already set) from `in` at the output's
     // position. `level` 0 stores; `password` empty means no encryption.
-    Outcome write(ZipInputFile& in, WriterMember& member, int level, const std::string& password,
-                  bool forceZip64);
+    Outcome write(ZipInputFile& in, WriterMember& member, int level, const std::string& password, bool forceZip64);
 
     // The write routine: encrypts when a password is set, writes, counts.
     void writeData(const std::uint8_t* data, std::size_t size);

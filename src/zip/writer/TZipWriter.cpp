@@ -78,8 +78,10 @@ const TZipHeaderInfo* TZipWriter::memberAtOffset(std::uint32_t disk, std::uint64
         const int mid = (lo + hi) / 2;
         const TZipHeaderInfo* h = list->item(mid);
         if (h->diskNumberStart == disk && h->relativeOffset == offset) return h;
-        if (h->diskNumberStart < disk || (h->diskNumberStart == disk && h->relativeOffset < offset)) lo = mid + 1;
-        else hi = mid - 1;
+        if (h->diskNumberStart < disk || (h->diskNumberStart == disk && h->relativeOffset < offset))
+            lo = mid + 1;
+        else
+            hi = mid - 1;
     }
     return nullptr;
 }
@@ -155,8 +157,10 @@ int TZipWriter::Zip() {
         }
         run.writeDirectory();
         run.finishOutput();
-        if (run.split) run.layOntoParts();
-        else if (run.updating) run.replaceArchive();
+        if (run.split)
+            run.layOntoParts();
+        else if (run.updating)
+            run.replaceArchive();
     } catch (...) {
         run.discardTarget();
         restore();

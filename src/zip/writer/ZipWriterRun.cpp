@@ -14,15 +14,15 @@
 #include "platform/ArchiveHost.h"
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
-#include "zip/writer/CopiedMember.h"
-#include "zip/records/DosDateTime.h"
-#include "zip/select/FileSpecExpansion.h"
-#include "zip/writer/MemberWriter.h"
 #include "zip/ZipErrors.h"
 #include "zip/io/ZipInputFile.h"
+#include "zip/records/DosDateTime.h"
 #include "zip/records/LocalHeader.h"
 #include "zip/records/ZipNames.h"
 #include "zip/records/ZipRecords.h"
+#include "zip/select/FileSpecExpansion.h"
+#include "zip/writer/CopiedMember.h"
+#include "zip/writer/MemberWriter.h"
 
 namespace zb::zip {
 
@@ -90,9 +90,7 @@ TZipWriter::Run::Run(TZipWriter& writer) : w(writer) {
     commentWasModified = writer.endCentral_.modified != 0;
 }
 
-void TZipWriter::Run::processMessages() {
-    w.processMessagesAndCancel();
-}
+void TZipWriter::Run::processMessages() { w.processMessagesAndCancel(); }
 
 void TZipWriter::Run::progress(std::size_t n) {
     fileBytes += n;
@@ -208,8 +206,10 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
     }
     std::string readBack;
     if (!nameMember(path, m, readBack)) return leaveOut();
-    if (folder) writeFolderEntry(path, m);
-    else if (!writeFileMember(path, m, *in)) return leaveOut();
+    if (folder)
+        writeFolderEntry(path, m);
+    else if (!writeFileMember(path, m, *in))
+        return leaveOut();
     names.insert(readBack);
     members.push_back(std::move(m));
     return true;
@@ -379,8 +379,10 @@ void TZipWriter::Run::updatePass() {
         if (header && header->dropMark == 2) continue;
         if (header) {
             // A comment edited through the reader goes into the copy.
-            if (header->fileComment()) member.comment = header->fileComment()->substr(0, kMaxComment);
-            else if (header->fileCommentLength == 0) member.comment.clear();
+            if (header->fileComment())
+                member.comment = header->fileComment()->substr(0, kMaxComment);
+            else if (header->fileCommentLength == 0)
+                member.comment.clear();
         }
         const std::string name = decodeCentralName(member.name, member.flags, member.versionMadeBy);
         auto it = byName.find(name);

@@ -11,13 +11,13 @@
 #include <unordered_set>
 #include <vector>
 
+#include "zip/TZipWriter.h"
 #include "zip/codec/deflate/Deflate.h"
-#include "zip/records/StoredName.h"
 #include "zip/io/TFileStream.h"
 #include "zip/io/ZipInputFile.h"
-#include "zip/TZipWriter.h"
-#include "zip/records/WriterRecords.h"
 #include "zip/io/ZipOutputFile.h"
+#include "zip/records/StoredName.h"
+#include "zip/records/WriterRecords.h"
 
 namespace zb::zip {
 
@@ -25,15 +25,15 @@ struct TZipWriter::Run {
     explicit Run(TZipWriter& writer);
 
     TZipWriter& w;
-    std::string zipName;               // the archive as named
-    std::filesystem::path archivePath; // the file it names (a link's target)
+    std::string zipName;                // the archive as named
+    std::filesystem::path archivePath;  // the file it names (a link's target)
     bool updating = false;
-    bool split = false;                // a split set: written whole, then laid onto its parts
-    std::filesystem::path target;      // the archive itself, or the temporary file
+    bool split = false;            // a split set: written whole, then laid onto its parts
+    std::filesystem::path target;  // the archive itself, or the temporary file
     std::unique_ptr<ZipOutputFile> out;
     std::unique_ptr<Deflater> deflater;
     std::vector<WriterMember> members;      // the new directory, in archive order
-    std::unordered_set<std::string> names;   // every stored name written, as it reads back
+    std::unordered_set<std::string> names;  // every stored name written, as it reads back
     std::string comment;
     bool commentWasModified = false;
     std::uint64_t totalBytes = 0;

@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "platform/Ui.h"
+#include "zip/io/TFileStream.h"
 #include "zip/split/SplitPartNames.h"
 #include "zip/split/SplitSetWriter.h"
-#include "zip/io/TFileStream.h"
 #include "zip/writer/ZipWriterRun.h"
 
 namespace zb::zip {

@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "zip/ReaderTestSupport.h"
-#include "platform/TzGuard.h"
-#include "zip/TZipWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/TzGuard.h"
 #include "platform/Ui.h"
+#include "zip/ReaderTestSupport.h"
+#include "zip/TZipWriter.h"
 #include "zip/records/DosDateTime.h"
 
 namespace zb::zip {
@@ -19,12 +19,8 @@ namespace {
 using namespace zb::test;
 
 const std::vector<std::pair<std::string, std::string>> kMembers = {
-    {"top.txt", "top level\n"},
-    {"docs/", ""},
-    {"docs/a.txt", "alpha\n"},
-    {"docs/b.log", "bravo\n"},
-    {"docs/sub/c.txt", "charlie\n"},
-    {"empty.dat", ""},
+    {"top.txt", "top level\n"},      {"docs/", ""},     {"docs/a.txt", "alpha\n"}, {"docs/b.log", "bravo\n"},
+    {"docs/sub/c.txt", "charlie\n"}, {"empty.dat", ""},
 };
 
 struct Fixture {
@@ -125,16 +121,20 @@ TEST(Extractor, EventsComeInOrderAndCompletionReportsTheCount) {
     Fixture f;
     ExtractAll x(f.archive, f.dest);
     std::vector<std::string> log;
-    x.reader.OnStartUnZipInfo = [&](TZipReader&, int n, std::int64_t, bool&) { log.push_back("info " + std::to_string(n)); };
-    x.reader.OnStartUnZip = [&](TZipReader&, int i, std::string&, bool&) { log.push_back("start " + std::to_string(i)); };
+    x.reader.OnStartUnZipInfo = [&](TZipReader&, int n, std::int64_t, bool&) {
+        log.push_back("info " + std::to_string(n));
+    };
+    x.reader.OnStartUnZip = [&](TZipReader&, int i, std::string&, bool&) {
+        log.push_back("start " + std::to_string(i));
+    };
     x.reader.OnEndUnZip = [&](TZipReader&, int i, const std::string&) { log.push_back("end " + std::to_string(i)); };
     x.reader.OnUnZipComplete = [&](TZipReader& s, int n) {
         EXPECT_TRUE(s.Busy());
         log.push_back("complete " + std::to_string(n));
     };
     x.reader.UnZip();
-    std::vector<std::string> expect = {"info 5",  "start 0", "end 0",   "start 2", "end 2",   "start 3",
-                                       "end 3",   "start 4", "end 4",   "start 5", "end 5",   "complete 6"};
+    std::vector<std::string> expect = {"info 5", "start 0", "end 0", "start 2", "end 2", "start 3",
+                                       "end 3",  "start 4", "end 4", "start 5", "end 5", "complete 6"};
     EXPECT_EQ(log, expect);
     EXPECT_FALSE(x.reader.Busy());
 }
@@ -338,7 +338,8 @@ TEST(Extractor, FilesGetTheMemberDateAndUnixPermissions) {
     TempDir dir;
     std::ofstream(dir.write("src/run.sh", "#!/bin/sh\n"));
     fs::permissions(dir / "src/run.sh", fs::perms::owner_all | fs::perms::group_read);
-    ASSERT_EQ(runCommand("cd " + shellQuote(dir / "src") + " && zip -q " + shellQuote(dir / "a.zip") + " run.sh").status, 0);
+    ASSERT_EQ(
+        runCommand("cd " + shellQuote(dir / "src") + " && zip -q " + shellQuote(dir / "a.zip") + " run.sh").status, 0);
     ExtractAll x(dir / "a.zip", dir / "out");
     x.reader.UnZip();
     x.reader.ReadDirectory();
@@ -368,7 +369,8 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
         x.reader.RetainAttributes = retain;
         EXPECT_EQ(x.reader.UnZip(), 1);
         EXPECT_EQ(bool(platform::fileAttributes(out / "ro.txt") & platform::faReadOnly), retain);
-        auto parts = platform::decodeDateTime(platform::fileTimeToLocalDateTime(platform::statEntry(out / "ro.txt")->lastWriteTime));
+        auto parts = platform::decodeDateTime(
+            platform::fileTimeToLocalDateTime(platform::statEntry(out / "ro.txt")->lastWriteTime));
         EXPECT_EQ(parts.year, 2021);
         EXPECT_EQ(parts.second, 6);
     }

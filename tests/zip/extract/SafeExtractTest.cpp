@@ -9,9 +9,9 @@
 
 #include <cstring>
 
+#include "support/AttackCorpus.h"
 #include "zip/DamagedArchiveBuilder.h"
 #include "zip/ReaderTestSupport.h"
-#include "support/AttackCorpus.h"
 
 namespace zb::zip {
 namespace {
@@ -26,7 +26,7 @@ struct ModeCase {
 
 // Members are dated 2020; what the corpus puts in the destination is newer.
 const ModeCase kModes[] = {
-    {"always", Always, true}, {"never", Never, false}, {"if newer", ifNewer, false},
+    {"always", Always, true},    {"never", Never, false},      {"if newer", ifNewer, false},
     {"if older", ifOlder, true}, {"prompt yes", Prompt, true},
 };
 
@@ -41,7 +41,8 @@ TEST(SafeExtract, AttackCorpusChangesNothingOutsideUnderEveryOverwriteRule) {
             scene.check(c, m.replaces, m.label);
             for (const std::string& name : c.unsafe) {
                 bool reported = false;
-                for (auto& [reason, skippedName] : x.skipped) reported |= reason == skipUnsafeName && skippedName == name;
+                for (auto& [reason, skippedName] : x.skipped)
+                    reported |= reason == skipUnsafeName && skippedName == name;
                 EXPECT_TRUE(reported) << c.label << ": " << name;
             }
         }
@@ -145,8 +146,7 @@ TEST(SafeExtract, FailedMemberLeavesTheExistingFileByteIdenticalAndNoStrayFile) 
             if (f.setUp) f.setUp(x.reader);
             try {
                 x.reader.UnZip();
-            } catch (const EZipError&) {
-            }
+            } catch (const EZipError&) {}
             return 0;
         };
         if (f.fileSizeLimit) {

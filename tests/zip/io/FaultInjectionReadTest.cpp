@@ -4,8 +4,8 @@
 // take). Whatever N, the run ends in the engine's words or goes on with the loss
 // reported; a file that was being written when the failure came is removed, nothing
 // unreported stays behind, and (under the sanitizers) nothing leaks.
-#include "zip/DamagedArchiveBuilder.h"
 #include "support/FailingStream.h"
+#include "zip/DamagedArchiveBuilder.h"
 
 namespace zb::test {
 namespace {
@@ -26,8 +26,8 @@ std::vector<SourceMember> smallMembers() {
 // A plan for one extraction: the archive's reads or the destination's writes.
 FaultsFactory planFor(FaultSide side, std::uint64_t budget, std::uint64_t* used, bool* tripped) {
     return [=](const fs::path& archive, const fs::path& dest) {
-        auto plan = std::make_unique<FileFaultPlan>(side, budget,
-                                                    side == FaultSide::Read ? isFile(archive) : isInside(dest));
+        auto plan =
+            std::make_unique<FileFaultPlan>(side, budget, side == FaultSide::Read ? isFile(archive) : isInside(dest));
         plan->reportTo(used, tripped);
         return plan;
     };
@@ -36,8 +36,8 @@ FaultsFactory planFor(FaultSide side, std::uint64_t budget, std::uint64_t* used,
 void failAfterEveryByte(FaultSide side, zip::TIncompleteZipMode mode) {
     const BuiltArchive a = ArchiveBuilder(smallMembers()).build();
     std::uint64_t total = 0;
-    const DamagedOutcome whole =
-        extractDamaged(a.bytes, a.members, "measuring", mode, planFor(side, FileFaultPlan::kUnlimited, &total, nullptr));
+    const DamagedOutcome whole = extractDamaged(a.bytes, a.members, "measuring", mode,
+                                                planFor(side, FileFaultPlan::kUnlimited, &total, nullptr));
     ASSERT_FALSE(whole.refused) << whole.error;
     ASSERT_EQ(whole.recovered.size(), 4u);
     ASSERT_GE(total, side == FaultSide::Read ? a.bytes.size() : 1000u);

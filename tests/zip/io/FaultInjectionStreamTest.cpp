@@ -6,14 +6,14 @@
 // "Premature end of file reached".
 #include <gtest/gtest.h>
 
-#include "zip/DamagedArchiveBuilder.h"
 #include "support/FailingStream.h"
+#include "zip/DamagedArchiveBuilder.h"
+#include "zip/TZipHeaderInfo.h"
 #include "zip/codec/MemberDecoder.h"
 #include "zip/codec/MemberInput.h"
 #include "zip/codec/MemberOutput.h"
-#include "zip/records/TEndCentral.h"
 #include "zip/io/TS_BufferStream.h"
-#include "zip/TZipHeaderInfo.h"
+#include "zip/records/TEndCentral.h"
 
 namespace zb::test {
 namespace {
@@ -118,9 +118,9 @@ TEST(FaultInjectionStreamTest, MemberInputOnAFailingDeviceEndsPrematurely) {
         FailingStream failing(memory, FaultSide::Read, n);
         zip::MemberInput in(failing, packed.size(), nullptr, {});
         std::string got;
-        zip::MemberOutput out(packed.size(), [&](const std::uint8_t* p, std::size_t k) {
-            got.append(reinterpret_cast<const char*>(p), k);
-        }, {});
+        zip::MemberOutput out(
+            packed.size(),
+            [&](const std::uint8_t* p, std::size_t k) { got.append(reinterpret_cast<const char*>(p), k); }, {});
         try {
             zip::copyStored(in, out);
             out.finish();

@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include "support/TempDir.h"
+#include "zip/ZipErrors.h"
 #include "zip/io/TFileStream.h"
 #include "zip/io/TLFNFileStream.h"
 #include "zip/io/TS_BufferStream.h"
-#include "zip/ZipErrors.h"
 
 namespace zb::zip {
 namespace {
@@ -99,7 +99,7 @@ TEST(BufferStream, WritesReachTheStreamOnFlushAndInOrder) {
         TS_BufferStream b(&m, 16);
         b.writeBuffer("0123456789", 10);
         EXPECT_EQ(m.size(), 0);
-        b.writeBuffer("abcdefghij", 10);  // overflows the 16-byte buffer
+        b.writeBuffer("abcdefghij", 10);      // overflows the 16-byte buffer
         b.writeBuffer(bytes(40).data(), 40);  // larger than the buffer
         b.flush();
         EXPECT_EQ(m.str(), "0123456789abcdefghij" + bytes(40));

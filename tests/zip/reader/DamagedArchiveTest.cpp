@@ -54,8 +54,7 @@ void extractDamaged(const std::string& bytes, const std::map<std::string, std::s
         t.reader.IncompleteZipMode = mode;
         try {
             t.reader.UnZipToBuffer();
-        } catch (const EZipError&) {
-        }
+        } catch (const EZipError&) {}
         EXPECT_FALSE(fs::exists(other / "dest"));
     }
 }
@@ -220,14 +219,8 @@ TEST(DamagedArchive, EndlessDirectoryCountEndsAtTheEndRecord) {
 // ---- Names that lead elsewhere ----
 
 const std::vector<std::pair<std::string, std::string>> kHostile = {
-    {"../escape.txt", "1"},
-    {"/abs/rooted.txt", "2"},
-    {"C:/drive.txt", "3"},
-    {"c:relative.txt", "4"},
-    {"ok/../../up.txt", "5"},
-    {"..\\back.txt", "6"},
-    {"sub\\..\\..\\twice.txt", "7"},
-    {"..", "8"},
+    {"../escape.txt", "1"},    {"/abs/rooted.txt", "2"}, {"C:/drive.txt", "3"},           {"c:relative.txt", "4"},
+    {"ok/../../up.txt", "5"},  {"..\\back.txt", "6"},    {"sub\\..\\..\\twice.txt", "7"}, {"..", "8"},
     {"good/file.txt", "fine"},
 };
 

@@ -2,8 +2,8 @@
 // offsets, name and extra lengths that run past the end of the file, and ZIP64 end
 // records and locators that point nowhere. Where the members are still there to be
 // found, the reader finds them; where they are not, it says so.
-#include "zip/DamagedArchiveBuilder.h"
 #include "support/AttackCorpus.h"
+#include "zip/DamagedArchiveBuilder.h"
 
 namespace zb::test {
 namespace {
@@ -77,8 +77,7 @@ TEST(DamagedDirectoryTest, LocalHeaderOffsetPastTheEndSkipsThatMemberOnly) {
     const BuiltArchive a = ArchiveBuilder().build();
     for (std::uint64_t offset : {std::uint64_t(a.bytes.size()) + 5, std::uint64_t(0xFFFFFFF0)}) {
         const std::string what = "offset of member 2 at " + std::to_string(offset);
-        const DamagedOutcome o =
-            extractDamaged(withField(a, "central", 2, "relative offset", offset), a.members, what);
+        const DamagedOutcome o = extractDamaged(withField(a, "central", 2, "relative offset", offset), a.members, what);
         EXPECT_FALSE(o.refused) << what << ": " << o.error;
         EXPECT_GE(o.events, 1) << what;
         EXPECT_FALSE(o.recovered.count(a.members[2].content)) << what;
@@ -97,16 +96,16 @@ TEST(DamagedDirectoryTest, LocalHeaderOffsetIntoAnotherMembersDataIsReported) {
 
 TEST(DamagedDirectoryTest, CentralNameLengthPastTheEndOfTheFile) {
     const BuiltArchive a = ArchiveBuilder().build();
-    const DamagedOutcome o = extractDamaged(withField(a, "central", 4, "name length", 0xFFFF), a.members,
-                                            "central name length 65535");
+    const DamagedOutcome o =
+        extractDamaged(withField(a, "central", 4, "name length", 0xFFFF), a.members, "central name length 65535");
     // The local headers still tell every member.
     expectAllRecovered(o, "central name length 65535");
 }
 
 TEST(DamagedDirectoryTest, LocalNameLengthPastTheEndOfTheFile) {
     const BuiltArchive a = ArchiveBuilder().build();
-    const DamagedOutcome o = extractDamaged(withField(a, "local", 3, "name length", 0xFFFF), a.members,
-                                            "local name length 65535");
+    const DamagedOutcome o =
+        extractDamaged(withField(a, "local", 3, "name length", 0xFFFF), a.members, "local name length 65535");
     EXPECT_TRUE(o.refused || o.events > 0);
     EXPECT_FALSE(o.recovered.count(a.members[3].content));
 }
@@ -175,10 +174,10 @@ TEST(DamagedDirectoryTest, EndRecordSearchAnswersForAnyLocatorValue) {
 TEST(DamagedDirectoryTest, Zip64EndRecordThatLies) {
     const BuiltArchive a = ArchiveBuilder(defaultDamagedMembers(), true).build();
     const std::pair<const char*, std::uint64_t> lies[] = {
-        {"total entries", 0xFFFFFFFFFFFFFFFFull},   {"total entries", 0x8000000000000000ull},
-        {"entries on disk", 0xFFFFFFFFFFFFFFFFull}, {"directory offset", 0xFFFFFFFFFFFFFFFFull},
+        {"total entries", 0xFFFFFFFFFFFFFFFFull},    {"total entries", 0x8000000000000000ull},
+        {"entries on disk", 0xFFFFFFFFFFFFFFFFull},  {"directory offset", 0xFFFFFFFFFFFFFFFFull},
         {"directory offset", 0x8000000000000000ull}, {"directory offset", a.bytes.size() + 1},
-        {"directory size", 0xFFFFFFFFFFFFFFFFull},  {"record size", 0xFFFFFFFFFFFFFFFFull},
+        {"directory size", 0xFFFFFFFFFFFFFFFFull},   {"record size", 0xFFFFFFFFFFFFFFFFull},
     };
     for (const auto& [field, value] : lies) {
         const std::string what = std::string("ZIP64 ") + field + " " + std::to_string(value);
@@ -221,14 +220,17 @@ TEST(DamagedDirectoryTest, RepairsAreReportedAsWarnings) {
     using Change = std::tuple<const char*, int, const char*, std::uint64_t>;  // record, member, field, value
     auto with = [&](std::initializer_list<Change> changes, const char* renamed = nullptr) {
         std::string b = a.bytes;
-        for (const auto& [record, member, field, value] : changes) putField(b, fieldOf(a, record, member, field), value);
+        for (const auto& [record, member, field, value] : changes)
+            putField(b, fieldOf(a, record, member, field), value);
         if (renamed) b[fieldOf(a, renamed, renamed[0] == 'l' ? 0 : 4, "name").offset] = 'X';
         return b;
     };
-    const std::pair<std::string, std::vector<std::string>> cases[] = {  // the archive, the warnings
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        // the archive, the warnings
         {a.bytes, {}},
         {withDirectoryRepeated(a.bytes, 3),
-         {"rebuilt from the local headers", "record of \"readme.txt\" repeats a member", "record of \"empty.txt\" repeats"}},
+         {"rebuilt from the local headers", "record of \"readme.txt\" repeats a member",
+          "record of \"empty.txt\" repeats"}},
         {with({}, "local"), {"local header of \"readme.txt\" disagrees with its central record on name"}},
         {with({{"local", 2, "crc", 1}, {"local", 2, "uncompressed size", 7}}),
          {"local header of \"data/random.bin\" disagrees with its central record on CRC and sizes"}},

@@ -10,7 +10,10 @@ namespace {
 std::vector<std::pair<std::string, std::uint64_t>> mutations(const std::string& bytes, const FieldSpot& f) {
     const std::uint64_t mask = f.width >= 8 ? ~0ull : (1ull << (8 * f.width)) - 1;
     const std::uint64_t v = getField(bytes, f);
-    return {{"flipped", ~v & mask}, {"zero", 0}, {"all ones", mask}, {"plus one", (v + 1) & mask},
+    return {{"flipped", ~v & mask},
+            {"zero", 0},
+            {"all ones", mask},
+            {"plus one", (v + 1) & mask},
             {"minus one", (v - 1) & mask}};
 }
 

@@ -87,8 +87,7 @@ TEST(DamagedOverlapTest, OverlappingMemberBombIsRefusedBeforeAnythingIsWritten) 
         reader.UnZip();
         FAIL() << "the bomb was extracted";
     } catch (const zip::EBadZipFile& e) {
-        EXPECT_NE(std::string(e.what()).find("overlapping members (possible zip bomb)"), std::string::npos)
-            << e.what();
+        EXPECT_NE(std::string(e.what()).find("overlapping members (possible zip bomb)"), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find("bomb1001.bin"), std::string::npos) << e.what();
     }
     EXPECT_EQ(started, 0);
@@ -102,8 +101,9 @@ TEST(DamagedOverlapTest, TestRunIntoMemoryRefusesTheBombToo) {
     reader.SetZipName(tmp.write("bomb.zip", overlappingBomb(50, 1 << 20)).string());
     reader.DoAll = true;
     std::uint64_t decoded = 0;
-    reader.OnGetNextBuffer = [&](zip::TZipReader&, const std::uint8_t*, std::size_t n, const std::string&, int,
-                                 bool&) { decoded += n; };
+    reader.OnGetNextBuffer = [&](zip::TZipReader&, const std::uint8_t*, std::size_t n, const std::string&, int, bool&) {
+        decoded += n;
+    };
     EXPECT_THROW(reader.UnZipToBuffer(), zip::EBadZipFile);
     EXPECT_EQ(decoded, 0u);
 }
@@ -148,7 +148,8 @@ TEST(DamagedOverlapTest, PeerArchivesWithDataDescriptorsAreNotMistakenForBombs) 
     TempDir tmp;
     tmp.write("in/a.txt", damagedText());
     tmp.write("in/b.bin", damagedBinary());
-    const auto r = runCommand("cd " + shellQuote(tmp / "in") + " && cat a.txt | zip -q -fd ../dd.zip - && zip -q ../dd.zip b.bin");
+    const auto r =
+        runCommand("cd " + shellQuote(tmp / "in") + " && cat a.txt | zip -q -fd ../dd.zip - && zip -q ../dd.zip b.bin");
     ASSERT_EQ(r.status, 0) << r.output;
     zip::TZipReader reader;
     reader.SetZipName((tmp / "dd.zip").string());
@@ -168,7 +169,8 @@ namespace {
 // The overlap rule on hand-made member lists.
 struct MemberList {
     zip::TSortedZip list{zip::ByNone, zip::TDuplicates::Reject, true};
-    zip::TZipHeaderInfo* add(const std::string& name, std::uint64_t offset, std::uint64_t packed, std::uint32_t disk = 0) {
+    zip::TZipHeaderInfo* add(const std::string& name, std::uint64_t offset, std::uint64_t packed,
+                             std::uint32_t disk = 0) {
         auto* h = new zip::TZipHeaderInfo;
         h->setStoredName(name);
         h->relativeOffset = offset;
@@ -223,8 +225,8 @@ TEST(DamagedOverlapRuleTest, MembersLeftOutDoNotCount) {
     MemberList m;
     m.add("a.txt", 0, 10000);  // say: no local header where it points
     m.add("b.txt", 50, 10);
-    EXPECT_FALSE(zip::findOverlappingMembers(
-        m.list, [](const zip::TZipHeaderInfo& h) { return h.storedName() != "a.txt"; }));
+    EXPECT_FALSE(
+        zip::findOverlappingMembers(m.list, [](const zip::TZipHeaderInfo& h) { return h.storedName() != "a.txt"; }));
 }
 
 TEST(DamagedOverlapRuleTest, SizesNearTheTopOfTheRangeDoNotWrapRound) {

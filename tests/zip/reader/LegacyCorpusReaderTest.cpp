@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/CodePage437.h"
 #include "zip/DecoderTestSupport.h"
 #include "zip/ReaderTestSupport.h"
-#include "platform/CodePage437.h"
 #include "zip/codec/MemberDecoder.h"
 
 namespace zb::zip {
@@ -31,8 +31,8 @@ TEST(LegacyCorpusReader, EveryMemberDecodesAsTheManifestSaysOrIsReportedUnsuppor
         TempDir dir;
         ExtractAll x(testData("legacy/" + name), dir / "out", password);
         std::map<std::string, Bytes> got;
-        x.reader.OnGetNextBuffer = [&](TZipReader&, const std::uint8_t* d, std::size_t n, const std::string& m,
-                                       int, bool&) { got[m].insert(got[m].end(), d, d + n); };
+        x.reader.OnGetNextBuffer = [&](TZipReader&, const std::uint8_t* d, std::size_t n, const std::string& m, int,
+                                       bool&) { got[m].insert(got[m].end(), d, d + n); };
         x.reader.UnZipToBuffer();
         EXPECT_EQ(x.badCrc, 0);
         std::set<std::string> unsupported;

@@ -76,8 +76,8 @@ TEST_P(PeerArchive, EveryMemberExtractsByteIdenticalAndTestsClean) {
     TempDir other;
     ExtractAll t(archive, other / "never", peer.password);
     std::map<std::string, std::string> seen;
-    t.reader.OnGetNextBuffer = [&](TZipReader&, const std::uint8_t* data, std::size_t n, const std::string& name,
-                                   int, bool&) { seen[name].append(reinterpret_cast<const char*>(data), n); };
+    t.reader.OnGetNextBuffer = [&](TZipReader&, const std::uint8_t* data, std::size_t n, const std::string& name, int,
+                                   bool&) { seen[name].append(reinterpret_cast<const char*>(data), n); };
     int tested = t.reader.UnZipToBuffer();
     EXPECT_EQ(tested, 7);
     EXPECT_EQ(t.badCrc, 0);
@@ -97,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         Peer{"InfoZipStreamed", "cd %S && zip -q -r - . | cat > %A", ""},
         Peer{"InfoZipStreamedEncrypted", "cd %S && zip -q -r -P secret - . | cat > %A", "secret"},
         Peer{"SevenZipDeflate", "cd %S && 7z a -tzip -mm=Deflate -mx=9 %A . > /dev/null", ""},
-        Peer{"SevenZipZipCrypto", "cd %S && 7z a -tzip -mm=Deflate -mem=ZipCrypto -psecret %A . > /dev/null",
-             "secret"},
+        Peer{"SevenZipZipCrypto", "cd %S && 7z a -tzip -mm=Deflate -mem=ZipCrypto -psecret %A . > /dev/null", "secret"},
         Peer{"SevenZipStored", "cd %S && 7z a -tzip -mx=0 %A . > /dev/null", ""},
         Peer{"PythonStored", "python3 -c %P %S %A stored", ""},
         Peer{"PythonDeflated", "python3 -c %P %S %A deflated", ""},
@@ -110,9 +109,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PeerArchive, StreamedMembersCarryDataDescriptors) {
     TempDir dir;
     makeSourceTree(dir / "src");
-    ASSERT_EQ(runCommand("cd " + shellQuote(dir / "src") + " && zip -q -r - . | cat > " + shellQuote(dir / "a.zip"))
-                  .status,
-              0);
+    ASSERT_EQ(
+        runCommand("cd " + shellQuote(dir / "src") + " && zip -q -r - . | cat > " + shellQuote(dir / "a.zip")).status,
+        0);
     TZipReader r;
     r.SetZipName((dir / "a.zip").string());
     r.ReadDirectory();
@@ -164,7 +163,8 @@ TEST(PeerArchive, LinuxNamesModesAndTimesFromPeersAreRestored) {
         const char* name;
         mode_t mode;
         std::int64_t time;
-    } files[] = {{"raw-\xFF.bin", 0600, 1719835200}, {"run.sh", 04755, 1704110400}, {"back\\slash.txt", 0644, 1500000000}};
+    } files[] = {
+        {"raw-\xFF.bin", 0600, 1719835200}, {"run.sh", 04755, 1704110400}, {"back\\slash.txt", 0644, 1500000000}};
     for (const auto& f : files) {
         const fs::path p = dir.write("src/" + std::string(f.name), f.name);
         ::chmod(p.c_str(), f.mode);

@@ -196,9 +196,7 @@ TEST(Reader, IncompleteHandlerThatChangesNothingDoesNotLoopForever) {
     EXPECT_EQ(r.MemberCount(), 0);
 }
 
-std::string withoutEndRecord(const std::string& bytes) {
-    return bytes.substr(0, bytes.rfind("PK\x05\x06"));
-}
+std::string withoutEndRecord(const std::string& bytes) { return bytes.substr(0, bytes.rfind("PK\x05\x06")); }
 
 TEST(Reader, AssumeBadRebuildsTheListFromLocalHeaders) {
     TempDir dir;
@@ -229,9 +227,9 @@ TEST(Reader, AssumeBadRebuildsTheListFromLocalHeaders) {
 TEST(Reader, RebuildFindsTheEndOfStreamedMembers) {
     TempDir dir;
     makeSourceTree(dir / "src");
-    ASSERT_EQ(runCommand("cd " + shellQuote(dir / "src") + " && zip -q -r - . | cat > " + shellQuote(dir / "s.zip"))
-                  .status,
-              0);
+    ASSERT_EQ(
+        runCommand("cd " + shellQuote(dir / "src") + " && zip -q -r - . | cat > " + shellQuote(dir / "s.zip")).status,
+        0);
     // Only the local headers and data remain: every size comes from a data descriptor.
     std::string bytes = readFile(dir / "s.zip");
     std::ofstream(dir / "cut.zip", std::ios::binary) << bytes.substr(0, bytes.find("PK\x01\x02"));

@@ -160,21 +160,23 @@ TEST(SortedZip, AddingAllAtOnceGivesTheOrderOfAddingOneByOne) {
     std::uint32_t seed = 1;
     auto next = [&seed](std::uint32_t range) { return (seed = seed * 1103515245u + 12345u) / 65536u % range; };
     for (std::uint64_t i = 0; i < 400; ++i) {
-        const std::string name = std::string(1, char('a' + next(3))) + "/" + (next(2) ? "F" : "f") + char('0' + next(4));
+        const std::string name =
+            std::string(1, char('a' + next(3))) + "/" + (next(2) ? "F" : "f") + char('0' + next(4));
         owned.emplace_back(member(name, i));
         owned.back()->uncompressedSize = next(5) * 10;
         owned.back()->compressedSize = next(5) * 3;
         owned.back()->dosDateTime = ((44u + next(3)) << 25) | (1u << 21) | (1u << 16);
         members.push_back(owned.back().get());
     }
-    for (TZipSortMode mode : {ByName, ByFileName, ByDirectoryName, ByDate, ByCompressedSize, ByUnCompressedSize,
-                              ByRate, ByNone}) {
+    for (TZipSortMode mode :
+         {ByName, ByFileName, ByDirectoryName, ByDate, ByCompressedSize, ByUnCompressedSize, ByRate, ByNone}) {
         TSortedZip oneByOne(mode, TDuplicates::Accept, false), allAtOnce(mode, TDuplicates::Accept, false);
         for (TZipHeaderInfo* h : members) oneByOne.add(h);
         allAtOnce.addAll(members);
         ASSERT_EQ(allAtOnce.count(), oneByOne.count());
         EXPECT_EQ(allAtOnce.capacity(), oneByOne.capacity());
-        for (int i = 0; i < oneByOne.count(); ++i) ASSERT_EQ(allAtOnce[i], oneByOne[i]) << "mode " << mode << " at " << i;
+        for (int i = 0; i < oneByOne.count(); ++i)
+            ASSERT_EQ(allAtOnce[i], oneByOne[i]) << "mode " << mode << " at " << i;
     }
 }
 

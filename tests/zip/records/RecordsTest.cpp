@@ -2,10 +2,10 @@
 // end-record search and the DOS date/time normaliser.
 #include <gtest/gtest.h>
 
+#include "zip/TZipHeaderInfo.h"
 #include "zip/checksum/Crc32.h"
 #include "zip/records/DosDateTime.h"
 #include "zip/records/TEndCentral.h"
-#include "zip/TZipHeaderInfo.h"
 #include "zip/records/ZipBytes.h"
 #include "zip/records/ZipRecords.h"
 

@@ -2,8 +2,8 @@
 // for the values that do not, and the parse of copied central headers.
 #include <gtest/gtest.h>
 
-#include "zip/writer/CopiedMember.h"
 #include "zip/records/WriterRecords.h"
+#include "zip/writer/CopiedMember.h"
 
 namespace zb::zip {
 namespace {

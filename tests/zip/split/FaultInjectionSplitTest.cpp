@@ -8,12 +8,12 @@
 #include <map>
 #include <set>
 
-#include "zip/SplitTestSupport.h"
 #include "support/FailingStream.h"
 #include "support/TempDir.h"
-#include "zip/split/SplitPartNames.h"
+#include "zip/SplitTestSupport.h"
 #include "zip/TZipWriter.h"
 #include "zip/ZipErrors.h"
+#include "zip/split/SplitPartNames.h"
 
 namespace zb::test {
 namespace {
@@ -113,7 +113,9 @@ TEST_F(FaultInjectionSplitTest, SetWhosePartsFailToReadAfterEveryByte) {
         try {
             FileFaultPlan plan(FaultSide::Read, n, isInside(out));
             got = readSetContents(last, [&](zip::TZipReader& r) {
-                r.OnSkippingFile = [&](zip::TZipReader&, zip::TSkipReason, const std::string&, int, bool&) { ++events; };
+                r.OnSkippingFile = [&](zip::TZipReader&, zip::TSkipReason, const std::string&, int, bool&) {
+                    ++events;
+                };
                 r.OnBadCRC = [&](zip::TZipReader&, std::uint32_t, std::uint32_t, int) { ++events; };
                 r.OnInCompleteZip = [&](zip::TZipReader&, zip::TIncompleteZipMode&) { ++events; };
             });

@@ -5,9 +5,9 @@
 
 #include "support/TempDir.h"
 #include "zip/SplitTestSupport.h"
-#include "zip/split/SplitPartNames.h"
-#include "zip/records/WriterRecords.h"
 #include "zip/ZipErrors.h"
+#include "zip/records/WriterRecords.h"
+#include "zip/split/SplitPartNames.h"
 
 using namespace zb::zip;
 using namespace zb::test;
@@ -17,7 +17,8 @@ namespace {
 class SplitBlocks : public ::testing::Test {
 protected:
     void SetUp() override {
-        members_ = {{"a.txt", pattern(200, 1), ""}, {"docs/b.bin", pattern(150, 2), "second"}, {"c.txt", pattern(90, 3), ""}};
+        members_ = {
+            {"a.txt", pattern(200, 1), ""}, {"docs/b.bin", pattern(150, 2), "second"}, {"c.txt", pattern(90, 3), ""}};
         layout_ = buildPlainArchive(members_, "set comment");
         name_ = (dir_ / "backup.zip").string();
     }
@@ -36,7 +37,8 @@ protected:
         r.SetZipName(lastPart);
         r.ReadDirectory();
         std::vector<std::pair<std::uint32_t, std::uint64_t>> out;
-        for (int i = 0; i < r.MemberCount(); ++i) out.emplace_back(r.Member(i).diskNumberStart, r.Member(i).relativeOffset);
+        for (int i = 0; i < r.MemberCount(); ++i)
+            out.emplace_back(r.Member(i).diskNumberStart, r.Member(i).relativeOffset);
         return out;
     }
 
@@ -56,8 +58,8 @@ protected:
         const std::size_t at = last.size() - 22 - 11;
         EXPECT_EQ(getU32(&last[at]), kEndCentralSignature);
         EXPECT_EQ(last.substr(at + 22), "set comment");
-        return {getU16(&last[at + 4]), getU16(&last[at + 6]), getU16(&last[at + 8]), getU16(&last[at + 10]),
-                getU32(&last[at + 12]), getU32(&last[at + 16])};
+        return {getU16(&last[at + 4]),  getU16(&last[at + 6]),  getU16(&last[at + 8]),
+                getU16(&last[at + 10]), getU32(&last[at + 12]), getU32(&last[at + 16])};
     }
 
     TempDir dir_;

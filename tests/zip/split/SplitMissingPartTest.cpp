@@ -5,10 +5,10 @@
 
 #include "support/TempDir.h"
 #include "zip/SplitTestSupport.h"
-#include "zip/split/SplitPartNames.h"
-#include "zip/ZipErrors.h"
-#include "zip/split/ZipInfoFile.h"
 #include "zip/WriterTestSupport.h"
+#include "zip/ZipErrors.h"
+#include "zip/split/SplitPartNames.h"
+#include "zip/split/ZipInfoFile.h"
 
 using namespace zb::zip;
 using namespace zb::test;
@@ -18,7 +18,8 @@ namespace {
 class SplitMissing : public ::testing::Test {
 protected:
     void SetUp() override {
-        members_ = {{"a.txt", pattern(300, 21), "first"}, {"b.txt", pattern(300, 22), ""}, {"c.txt", pattern(900, 23), ""}};
+        members_ = {
+            {"a.txt", pattern(300, 21), "first"}, {"b.txt", pattern(300, 22), ""}, {"c.txt", pattern(900, 23), ""}};
         layout_ = buildPlainArchive(members_, "kept");
         name_ = (dir_ / "backup.zip").string();
     }
@@ -202,7 +203,8 @@ TEST_F(SplitMissing, ZipInfoFileThatCannotBeWrittenWholeIsReportedAndRemoved) {
     // Long member comments make the directory copy larger than the file-size limit,
     // while every part stays below it.
     members_ = {};
-    for (int i = 0; i < 8; ++i) members_.push_back({"m" + std::to_string(i), pattern(50, unsigned(i)), std::string(600, 'k')});
+    for (int i = 0; i < 8; ++i)
+        members_.push_back({"m" + std::to_string(i), pattern(50, unsigned(i)), std::string(600, 'k')});
     layout_ = buildPlainArchive(members_, "");
     const std::string name = name_;
     const std::string archive = layout_.bytes;

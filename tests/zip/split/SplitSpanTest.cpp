@@ -114,9 +114,7 @@ TEST_F(SplitSpan, BoundaryCasesAsInNumberedParts) {
 
 TEST_F(SplitSpan, ExistingFileOfAPartNameIsReplaced) {
     std::filesystem::create_directories(dir_ / "media");
-    {
-        std::ofstream(volume(1)) << std::string(5000, 'x');
-    }
+    { std::ofstream(volume(1)) << std::string(5000, 'x'); }
     TMultiZipInfo info;
     info.MultiMode = mmSpan;
     info.MaxSpanPartSize = 800;

@@ -7,9 +7,9 @@
 #include "support/ShellCommand.h"
 #include "support/TempDir.h"
 #include "zip/SplitTestSupport.h"
-#include "zip/split/SplitPartNames.h"
 #include "zip/TZipWriter.h"
 #include "zip/ZipErrors.h"
+#include "zip/split/SplitPartNames.h"
 
 using namespace zb::zip;
 using namespace zb::test;
@@ -35,7 +35,8 @@ protected:
 
     std::vector<std::string> existingParts() {
         std::vector<std::string> parts;
-        for (int n = 1; std::filesystem::exists(splitPartFileName(zip_, n)); ++n) parts.push_back(splitPartFileName(zip_, n));
+        for (int n = 1; std::filesystem::exists(splitPartFileName(zip_, n)); ++n)
+            parts.push_back(splitPartFileName(zip_, n));
         return parts;
     }
 
@@ -125,8 +126,10 @@ TEST_F(SplitWriter, SpannedPartsNamedByTheHandlerAndReadWithIt) {
     int lastPart = 0;
     w.OnGetNextDisk = [&](TZipReader&, int n, std::string& fname) {
         // The writer offers the archive's name; the reader the part it has open.
-        if (writing) EXPECT_EQ(fname, zip_);
-        else EXPECT_EQ(fname, volume(lastPart));
+        if (writing)
+            EXPECT_EQ(fname, zip_);
+        else
+            EXPECT_EQ(fname, volume(lastPart));
         asked.push_back(n);
         fname = volume(n);
     };

@@ -11,10 +11,10 @@
 #include <map>
 #include <set>
 
-#include "zip/WriterTestSupport.h"
 #include "support/FailingStream.h"
 #include "support/TempDir.h"
 #include "zip/TZipWriter.h"
+#include "zip/WriterTestSupport.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::test {
@@ -59,7 +59,9 @@ class FaultInjectionWriteTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(out);
-        files = {{"a.txt", someText(900, 1)}, {"b.bin", std::string(300, '\x07')}, {"sub/c.txt", "small\n"},
+        files = {{"a.txt", someText(900, 1)},
+                 {"b.bin", std::string(300, '\x07')},
+                 {"sub/c.txt", "small\n"},
                  {"empty.txt", ""}};
         for (const auto& [name, content] : files) dir.write("in/" + name, content);
     }
@@ -186,8 +188,7 @@ TEST_F(FaultInjectionWriteTest, UpdateWhoseOldArchiveFailsToReadAfterEveryByte) 
     for (std::uint64_t n : faultPoints(total)) {
         dir.write("out/backup.zip", old);
         std::string error;
-        const bool raised =
-            zipWith(std::make_unique<FileFaultPlan>(FaultSide::Read, n, isFile(archive)), error);
+        const bool raised = zipWith(std::make_unique<FileFaultPlan>(FaultSide::Read, n, isFile(archive)), error);
         EXPECT_EQ(folderListing(out), std::set<std::string>{"backup.zip"}) << "after " << n << " bytes";
         if (raised) {
             ++failed;

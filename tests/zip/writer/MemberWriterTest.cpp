@@ -9,12 +9,12 @@
 #include <fstream>
 #include <random>
 
-#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
-#include "zip/checksum/Crc32.h"
-#include "zip/writer/MemberWriter.h"
-#include "zip/crypto/ZipCrypto.h"
+#include "zip/WriterTestSupport.h"
 #include "zip/ZipErrors.h"
+#include "zip/checksum/Crc32.h"
+#include "zip/crypto/ZipCrypto.h"
+#include "zip/writer/MemberWriter.h"
 
 namespace zb::zip {
 namespace {
@@ -195,15 +195,16 @@ TEST_F(MemberWriterTest, AnEncryptedFileThatChangesBetweenItsTwoPassesIsReported
     Deflater deflater;
     bool changed = false;
     // The first read of the data pass comes after the CRC pass: change the file then.
-    MemberWriter writer(out, deflater, {[&](std::size_t) {
-                                             if (!changed) {
-                                                 changed = true;
-                                                 std::fstream f(src, std::ios::in | std::ios::out | std::ios::binary);
-                                                 f.seekp(90000);
-                                                 f.put('z');
-                                             }
-                                         },
-                                         {}});
+    MemberWriter writer(out, deflater,
+                        {[&](std::size_t) {
+                             if (!changed) {
+                                 changed = true;
+                                 std::fstream f(src, std::ios::in | std::ios::out | std::ios::binary);
+                                 f.seekp(90000);
+                                 f.put('z');
+                             }
+                         },
+                         {}});
     WriterMember m;
     m.name = "changing.txt";
     EXPECT_EQ(writer.write(*in, m, 0, "pw", false), MemberWriter::Outcome::SourceChanged);

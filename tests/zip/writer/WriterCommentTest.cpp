@@ -2,9 +2,9 @@
 // current archive when the name changes, and the modified mark that decides it.
 #include <gtest/gtest.h>
 
-#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
 #include "zip/TZipWriter.h"
+#include "zip/WriterTestSupport.h"
 
 namespace zb::zip {
 namespace {

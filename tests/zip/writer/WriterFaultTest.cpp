@@ -4,9 +4,9 @@
 // existing archive byte for byte as it was.
 #include <gtest/gtest.h>
 
-#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
 #include "zip/TZipWriter.h"
+#include "zip/WriterTestSupport.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::zip {

@@ -4,14 +4,14 @@
 // through our own reader. These are the slowest tests of the writer; under the
 // sanitizers the two that move gigabytes take many minutes, so that build leaves them
 // to the default one.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "zip/WriterTestSupport.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 #include "zip/TZipWriter.h"
+#include "zip/WriterTestSupport.h"
 
 namespace zb::zip {
 namespace {
@@ -107,7 +107,8 @@ TEST_F(WriterLargeTest, MembersThatStartBeyondFourGiB) {
                      << (free >> 20) << " MiB";
     const fs::path big = sparseFile("big.img", kOverFourGiB);
     std::vector<std::string> files{big.string()};
-    for (int i = 0; i < 3; ++i) files.push_back(dir.write("late" + std::to_string(i) + ".txt", "late " + std::to_string(i)).string());
+    for (int i = 0; i < 3; ++i)
+        files.push_back(dir.write("late" + std::to_string(i) + ".txt", "late " + std::to_string(i)).string());
     const fs::path zip = dir / "far.zip";
     TZipWriter w;
     w.SetZipName(zip.string());

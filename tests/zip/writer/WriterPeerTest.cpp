@@ -9,9 +9,9 @@
 #include <chrono>
 #include <map>
 
-#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
 #include "zip/TZipWriter.h"
+#include "zip/WriterTestSupport.h"
 
 namespace zb::zip {
 namespace {
@@ -28,8 +28,10 @@ Tree readTree(const fs::path& root) {
     Tree tree;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         const std::string rel = fs::relative(it->path(), root).string();
-        if (it->is_directory()) tree[rel + "/"] = "";
-        else tree[rel] = readFile(it->path());
+        if (it->is_directory())
+            tree[rel + "/"] = "";
+        else
+            tree[rel] = readFile(it->path());
     }
     return tree;
 }
@@ -95,8 +97,11 @@ protected:
             x = x * 1103515245 + 12345;
             c = char(x >> 16);
         }
-        files = {{"docs/report.txt", text}, {"docs/empty.txt", ""}, {"data/random.bin", binary},
-                 {"data/mixed.bin", text.substr(0, 40000) + binary.substr(0, 40000)}, {"top.txt", "small"}};
+        files = {{"docs/report.txt", text},
+                 {"docs/empty.txt", ""},
+                 {"data/random.bin", binary},
+                 {"data/mixed.bin", text.substr(0, 40000) + binary.substr(0, 40000)},
+                 {"top.txt", "small"}};
         for (const auto& [name, content] : files) dir.write("src/" + name, content);
         src = (dir / "src").string() + "/";
     }
@@ -137,7 +142,8 @@ TEST_P(WriterPeerLevelTest, WithAndWithoutPasswordAndPaths) {
     {
         for (bool paths : {false, true}) {
             for (const std::string password : {"", "pass word!"}) {
-                const std::string name = "l" + std::to_string(level) + (paths ? "p" : "n") + (password.empty() ? "" : "e");
+                const std::string name =
+                    "l" + std::to_string(level) + (paths ? "p" : "n") + (password.empty() ? "" : "e");
                 expectPeersAgree(zipTree(name, level, password, paths), expected(paths), password);
             }
         }
@@ -206,12 +212,8 @@ TEST_F(WriterPeerTest, AnUpdatePassWithAPasswordReadsBackInEveryPeer) {
 }
 
 TEST_F(WriterPeerTest, NamesInSeveralScriptsKeepEveryCharacter) {
-    const Tree names{{"Привет.txt", "cyrillic"},
-                     {"日本語のファイル.txt", "japanese"},
-                     {"ελληνικά/αρχείο.txt", "greek"},
-                     {"ελληνικά/", ""},
-                     {"mixed ü 🙂.txt", "emoji"},
-                     {"café ½.txt", "latin"},
+    const Tree names{{"Привет.txt", "cyrillic"}, {"日本語のファイル.txt", "japanese"}, {"ελληνικά/αρχείο.txt", "greek"},
+                     {"ελληνικά/", ""},          {"mixed ü 🙂.txt", "emoji"},       {"café ½.txt", "latin"},
                      {"plain.txt", "ascii"}};
     for (const auto& [name, content] : names)
         if (name.back() != '/') dir.write("names/" + name, content);

@@ -1,17 +1,17 @@
 // Zip runs that create an archive: members and their records, levels and storing,
 // the events in their order, files left out and why, cancelling, and the empty run.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 
-#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
-#include "zip/checksum/Crc32.h"
 #include "zip/TZipWriter.h"
+#include "zip/WriterTestSupport.h"
 #include "zip/ZipErrors.h"
+#include "zip/checksum/Crc32.h"
 
 namespace zb::zip {
 namespace {
@@ -170,7 +170,8 @@ TEST_F(WriterRunTest, FilesAreReadToTheirEndAndChangesAreReported) {
     w.FilesList = {proc, in + "grows.txt", in + "shrinks.txt", in + "a.txt"};
     EXPECT_EQ(w.Zip(), 4);
     EXPECT_EQ(changed, (std::vector<std::string>{in + "grows.txt", in + "shrinks.txt"}));
-    const auto extracted = zb::test::runCommand("unzip -p " + zb::test::shellQuote(zip) + " version grows.txt shrinks.txt");
+    const auto extracted =
+        zb::test::runCommand("unzip -p " + zb::test::shellQuote(zip) + " version grows.txt shrinks.txt");
     EXPECT_EQ(extracted.output, procText + "first part\nand a second, longer part\n" + std::string(10, 's'));
     EXPECT_EQ(zb::test::unzipTest(zip).status, 0);
 }

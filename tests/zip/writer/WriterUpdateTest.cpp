@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 #include <utime.h>
 
-#include "zip/WriterTestSupport.h"
 #include "support/TempDir.h"
 #include "zip/TZipWriter.h"
+#include "zip/WriterTestSupport.h"
 #include "zip/ZipErrors.h"
 
 namespace zb::zip {
@@ -298,9 +298,9 @@ TEST_F(WriterForeignUpdateTest, SevenZipMembers) {
     dir.write("src/x.txt", std::string(20000, 'x'));
     dir.write("src/y.txt", "y");
     const fs::path zip = dir / "seven.zip";
-    ASSERT_EQ(runCommand("cd " + shellQuote(dir / "src") + " && 7z a -bd -tzip " + shellQuote(zip) + " x.txt y.txt")
-                  .status,
-              0);
+    ASSERT_EQ(
+        runCommand("cd " + shellQuote(dir / "src") + " && 7z a -bd -tzip " + shellQuote(zip) + " x.txt y.txt").status,
+        0);
     updateAndCompare(zip);
 }
 

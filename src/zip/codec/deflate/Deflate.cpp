@@ -12,8 +12,7 @@ Deflater::Deflater() : state_(std::make_unique<DeflateState>()) {}
 
 Deflater::~Deflater() = default;
 
-DeflateResult Deflater::compress(DeflateSource& source, DeflateSink& sink, int level)
-{
+DeflateResult Deflater::compress(DeflateSource& source, DeflateSink& sink, int level) {
     if (level < 1 || level > 9) {
         throw std::invalid_argument("deflate level must lie in 1 to 9");
     }

@@ -16,8 +16,7 @@ namespace zb::zip::deflate {
 
 class DeflateBitWriter {
 public:
-    void start(DeflateSink& sink)
-    {
+    void start(DeflateSink& sink) {
         sink_ = &sink;
         bits_ = 0;
         count_ = 0;
@@ -26,8 +25,7 @@ public:
     }
 
     // Appends the low `n` bits of `value` (n at most 32, value has no higher bits set).
-    void put(std::uint64_t value, unsigned n)
-    {
+    void put(std::uint64_t value, unsigned n) {
         bits_ |= value << count_;
         count_ += n;
         if (count_ >= 32) {
@@ -43,16 +41,14 @@ public:
     }
 
     // Sends the buffer on when it is nearly full; call after each symbol or so.
-    void drainIfFull()
-    {
+    void drainIfFull() {
         if (used_ >= kBufferSize) {
             drain();
         }
     }
 
     // Pads with zero bits to the next byte boundary and sends everything collected.
-    void alignAndFlush()
-    {
+    void alignAndFlush() {
         while (count_ > 0) {
             buffer_[used_++] = static_cast<std::uint8_t>(bits_);
             bits_ >>= 8;
@@ -63,8 +59,7 @@ public:
     }
 
     // Raw bytes after alignAndFlush (stored data straight from the window).
-    void writeRaw(const std::uint8_t* data, std::size_t size)
-    {
+    void writeRaw(const std::uint8_t* data, std::size_t size) {
         if (size > 0) {
             sink_->write(data, size);
             written_ += size;
@@ -77,8 +72,7 @@ public:
 private:
     static constexpr std::size_t kBufferSize = 16384;
 
-    void drain()
-    {
+    void drain() {
         if (used_ > 0) {
             sink_->write(buffer_.data(), used_);
             written_ += used_;

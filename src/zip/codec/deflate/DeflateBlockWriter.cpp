@@ -7,24 +7,21 @@
 
 namespace zb::zip::deflate {
 
-DeflateBlockWriter::DeflateBlockWriter()
-{
+DeflateBlockWriter::DeflateBlockWriter() {
     makeCodes(kFixedLitLenLengths.data(), kFixedLitLenSymbols, fixedLitCodes_.data());
     fixedDistLengths_.fill(kFixedDistanceLength);
     makeCodes(fixedDistLengths_.data(), kDistanceCodes, fixedDistCodes_.data());
 }
 
-void DeflateBlockWriter::startMember()
-{
+void DeflateBlockWriter::startMember() {
     textDecided_ = false;
     emitted_ = false;
     storedWhole_ = false;
     internalAttributes_ = 1;
 }
 
-void DeflateBlockWriter::flush(DeflateTally& tally, DeflateBitWriter& out,
-                               const std::uint8_t* input, std::uint64_t length, bool last)
-{
+void DeflateBlockWriter::flush(DeflateTally& tally, DeflateBitWriter& out, const std::uint8_t* input,
+                               std::uint64_t length, bool last) {
     if (!textDecided_) {
         decideText(tally);
     }
@@ -50,13 +47,12 @@ void DeflateBlockWriter::flush(DeflateTally& tally, DeflateBitWriter& out,
         out.writeRaw(input, length);
     } else if (staticBytes == optBytes) {
         out.put((kFixedBlock << 1) | lastBit, 3);
-        sendData(tally, out, fixedLitCodes_.data(), kFixedLitLenLengths.data(),
-                 fixedDistCodes_.data(), fixedDistLengths_.data());
+        sendData(tally, out, fixedLitCodes_.data(), kFixedLitLenLengths.data(), fixedDistCodes_.data(),
+                 fixedDistLengths_.data());
     } else {
         out.put((kDynamicBlock << 1) | lastBit, 3);
         sendDynamicHeader(out);
-        sendData(tally, out, litCodes_.data(), litLengths_.data(), distCodes_.data(),
-                 distLengths_.data());
+        sendData(tally, out, litCodes_.data(), litLengths_.data(), distCodes_.data(), distLengths_.data());
     }
     emitted_ = true;
     tally.clear();
@@ -65,8 +61,7 @@ void DeflateBlockWriter::flush(DeflateTally& tally, DeflateBitWriter& out,
     }
 }
 
-void DeflateBlockWriter::decideText(const DeflateTally& tally)
-{
+void DeflateBlockWriter::decideText(const DeflateTally& tally) {
     std::uint64_t binary = 0;
     std::uint64_t text = 0;
     for (unsigned byte = 0; byte < kLiterals; ++byte) {
@@ -80,12 +75,9 @@ void DeflateBlockWriter::decideText(const DeflateTally& tally)
     textDecided_ = true;
 }
 
-std::uint64_t DeflateBlockWriter::buildDynamic(const DeflateTally& tally)
-{
-    const int maxLit = buildCodeLengths(tally.litLenFreq.data(), kLitLenCodes, kMaxBits,
-                                        litLengths_.data());
-    const int maxDist = buildCodeLengths(tally.distanceFreq.data(), kDistanceCodes, kMaxBits,
-                                         distLengths_.data());
+std::uint64_t DeflateBlockWriter::buildDynamic(const DeflateTally& tally) {
+    const int maxLit = buildCodeLengths(tally.litLenFreq.data(), kLitLenCodes, kMaxBits, litLengths_.data());
+    const int maxDist = buildCodeLengths(tally.distanceFreq.data(), kDistanceCodes, kMaxBits, distLengths_.data());
     litCount_ = static_cast<unsigned>(maxLit + 1);
     distCount_ = static_cast<unsigned>(maxDist + 1);
     makeCodes(litLengths_.data(), kLitLenCodes, litCodes_.data());
@@ -99,8 +91,7 @@ std::uint64_t DeflateBlockWriter::buildDynamic(const DeflateTally& tally)
         bits += std::uint64_t{tally.litLenFreq[kLiterals + 1 + code]} * kLengthExtraBits[code];
     }
     for (unsigned code = 0; code < kDistanceCodes; ++code) {
-        bits += std::uint64_t{tally.distanceFreq[code]} *
-                (distLengths_[code] + kDistanceExtraBits[code]);
+        bits += std::uint64_t{tally.distanceFreq[code]} * (distLengths_[code] + kDistanceExtraBits[code]);
     }
 
     runCount_ = 0;
@@ -124,8 +115,7 @@ std::uint64_t DeflateBlockWriter::buildDynamic(const DeflateTally& tally)
 
 // Run-length codes a sequence of code lengths: runs of zeros with 17 (3-10) and 18
 // (11-138), repeats of a non-zero length with 16 (3-6 more after the length itself).
-void DeflateBlockWriter::addRuns(const std::uint8_t* lengths, unsigned count)
-{
+void DeflateBlockWriter::addRuns(const std::uint8_t* lengths, unsigned count) {
     auto push = [this](unsigned symbol, unsigned extra) {
         runs_[runCount_++] = {static_cast<std::uint8_t>(symbol), static_cast<std::uint8_t>(extra)};
     };
@@ -162,8 +152,7 @@ void DeflateBlockWriter::addRuns(const std::uint8_t* lengths, unsigned count)
     }
 }
 
-std::uint64_t DeflateBlockWriter::fixedBits(const DeflateTally& tally) const
-{
+std::uint64_t DeflateBlockWriter::fixedBits(const DeflateTally& tally) const {
     std::uint64_t bits = 0;
     for (unsigned n = 0; n < kLitLenCodes; ++n) {
         bits += std::uint64_t{tally.litLenFreq[n]} * kFixedLitLenLengths[n];
@@ -172,14 +161,12 @@ std::uint64_t DeflateBlockWriter::fixedBits(const DeflateTally& tally) const
         bits += std::uint64_t{tally.litLenFreq[kLiterals + 1 + code]} * kLengthExtraBits[code];
     }
     for (unsigned code = 0; code < kDistanceCodes; ++code) {
-        bits += std::uint64_t{tally.distanceFreq[code]} *
-                (kFixedDistanceLength + kDistanceExtraBits[code]);
+        bits += std::uint64_t{tally.distanceFreq[code]} * (kFixedDistanceLength + kDistanceExtraBits[code]);
     }
     return bits;
 }
 
-void DeflateBlockWriter::sendDynamicHeader(DeflateBitWriter& out) const
-{
+void DeflateBlockWriter::sendDynamicHeader(DeflateBitWriter& out) const {
     out.put(litCount_ - 257, 5);
     out.put(distCount_ - 1, 5);
     out.put(clCount_ - 4, 4);
@@ -196,11 +183,9 @@ void DeflateBlockWriter::sendDynamicHeader(DeflateBitWriter& out) const
     }
 }
 
-void DeflateBlockWriter::sendData(const DeflateTally& tally, DeflateBitWriter& out,
-                                  const std::uint16_t* litCodes, const std::uint8_t* litLengths,
-                                  const std::uint16_t* distCodes,
-                                  const std::uint8_t* distLengths) const
-{
+void DeflateBlockWriter::sendData(const DeflateTally& tally, DeflateBitWriter& out, const std::uint16_t* litCodes,
+                                  const std::uint8_t* litLengths, const std::uint16_t* distCodes,
+                                  const std::uint8_t* distLengths) const {
     // Each length index with its code and extra bits as one field.
     std::array<std::uint32_t, 256> lengthField;
     std::array<std::uint8_t, 256> lengthBits;
@@ -224,8 +209,7 @@ void DeflateBlockWriter::sendData(const DeflateTally& tally, DeflateBitWriter& o
             const unsigned d = distance - 1;
             const unsigned code = distanceCode(d);
             const unsigned extra = d - (kDistanceBase[code] - 1);
-            out.put(distCodes[code] | (extra << distLengths[code]),
-                    distLengths[code] + kDistanceExtraBits[code]);
+            out.put(distCodes[code] | (extra << distLengths[code]), distLengths[code] + kDistanceExtraBits[code]);
         }
         out.drainIfFull();
     }

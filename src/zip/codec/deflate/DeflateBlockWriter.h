@@ -23,8 +23,7 @@ public:
     // Sends the block whose entries are in `tally` and whose input is `length` bytes
     // at `input` (nullptr when those bytes have already slid out of the window), then
     // clears the tally. After the last block the output is aligned and flushed.
-    void flush(DeflateTally& tally, DeflateBitWriter& out, const std::uint8_t* input,
-               std::uint64_t length, bool last);
+    void flush(DeflateTally& tally, DeflateBitWriter& out, const std::uint8_t* input, std::uint64_t length, bool last);
 
     // The member went out as raw bytes, without deflate framing.
     bool storedWhole() const { return storedWhole_; }

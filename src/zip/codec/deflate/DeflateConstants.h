@@ -8,11 +8,11 @@
 
 namespace zb::zip::deflate {
 
-inline constexpr unsigned kWindowSize = 32768;            // history a match may reach into
+inline constexpr unsigned kWindowSize = 32768;              // history a match may reach into
 inline constexpr unsigned kWindowBuffer = 2 * kWindowSize;  // bytes the window holds
 inline constexpr unsigned kMinMatch = 3;
 inline constexpr unsigned kMaxMatch = 258;
-inline constexpr unsigned kMinLookahead = kMaxMatch + kMinMatch + 1;  // 262
+inline constexpr unsigned kMinLookahead = kMaxMatch + kMinMatch + 1;   // 262
 inline constexpr unsigned kMaxDistance = kWindowSize - kMinLookahead;  // 32506
 inline constexpr unsigned kSlideAt = kWindowSize + kMaxDistance;       // 65274
 
@@ -27,7 +27,7 @@ inline constexpr unsigned kTooFar = 4096;
 
 inline constexpr unsigned kLiteralBufferSize = 32768;  // a block is full at one less
 inline constexpr unsigned kDistanceBufferSize = 32768;
-inline constexpr unsigned kEstimateEvery = 4096;       // entries between flush estimates
+inline constexpr unsigned kEstimateEvery = 4096;  // entries between flush estimates
 
 // Alphabets.
 inline constexpr unsigned kLiterals = 256;

@@ -6,8 +6,7 @@
 
 namespace zb::zip::deflate {
 
-void compressGreedy(DeflateState& state)
-{
+void compressGreedy(DeflateState& state) {
     DeflateWindow& w = state.window;
     DeflateTally& tally = state.tally;
     const DeflateLevel level = state.level;
@@ -28,8 +27,7 @@ void compressGreedy(DeflateState& state)
         if (lookahead >= kMinMatch) {
             candidate = insertString(window, head, chain, hash, s);
             if (candidate != 0 && s - candidate <= kMaxDistance) {
-                matchLength = longestMatch(window, chain, level, s, candidate, kMinMatch - 1,
-                                           matchStart);
+                matchLength = longestMatch(window, chain, level, s, candidate, kMinMatch - 1, matchStart);
                 if (matchLength > lookahead) {
                     matchLength = lookahead;
                 }

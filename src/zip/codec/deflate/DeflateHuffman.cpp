@@ -19,12 +19,10 @@ struct NodeHeap {
     std::array<std::uint16_t, kMaxNodes> items{};
     unsigned size = 0;
 
-    bool less(unsigned a, unsigned b) const
-    {
+    bool less(unsigned a, unsigned b) const {
         return freq[a] < freq[b] || (freq[a] == freq[b] && depth[a] <= depth[b]);
     }
-    void siftDown(unsigned at)
-    {
+    void siftDown(unsigned at) {
         const unsigned node = items[at];
         for (;;) {
             unsigned child = 2 * at + 1;
@@ -42,15 +40,13 @@ struct NodeHeap {
         }
         items[at] = static_cast<std::uint16_t>(node);
     }
-    unsigned pop()
-    {
+    unsigned pop() {
         const unsigned top = items[0];
         items[0] = items[--size];
         siftDown(0);
         return top;
     }
-    void push(unsigned node)
-    {
+    void push(unsigned node) {
         unsigned at = size++;
         while (at > 0) {
             const unsigned parent = (at - 1) / 2;
@@ -66,9 +62,7 @@ struct NodeHeap {
 
 }  // namespace
 
-int buildCodeLengths(const std::uint32_t* freq, unsigned count, unsigned maxBits,
-                     std::uint8_t* lengths)
-{
+int buildCodeLengths(const std::uint32_t* freq, unsigned count, unsigned maxBits, std::uint8_t* lengths) {
     if (count == 0) {
         return -1;
     }
@@ -182,8 +176,7 @@ int buildCodeLengths(const std::uint32_t* freq, unsigned count, unsigned maxBits
     return maxCode;
 }
 
-void makeCodes(const std::uint8_t* lengths, unsigned count, std::uint16_t* codes)
-{
+void makeCodes(const std::uint8_t* lengths, unsigned count, std::uint16_t* codes) {
     std::array<unsigned, kMaxBits + 2> perLength{};
     for (unsigned n = 0; n < count; ++n) {
         ++perLength[lengths[n]];

@@ -16,8 +16,7 @@ inline constexpr unsigned kMaxSymbols = 288;
 // length too (so that every code is complete and a reader never meets a one-symbol
 // code). Ties between equal frequencies go to the shallower subtree. Returns the
 // highest symbol with a non-zero length, or -1 when count is 0.
-int buildCodeLengths(const std::uint32_t* freq, unsigned count, unsigned maxBits,
-                     std::uint8_t* lengths);
+int buildCodeLengths(const std::uint32_t* freq, unsigned count, unsigned maxBits, std::uint8_t* lengths);
 
 // Canonical codes for the given lengths, already bit-reversed so they can be sent
 // least-significant bit first.

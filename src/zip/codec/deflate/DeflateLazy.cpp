@@ -9,8 +9,7 @@ namespace zb::zip::deflate {
 namespace {
 
 template <bool kLongChains>
-void lazyWalk(DeflateState& state)
-{
+void lazyWalk(DeflateState& state) {
     DeflateWindow& w = state.window;
     DeflateTally& tally = state.tally;
     const DeflateLevel level = state.level;
@@ -41,14 +40,11 @@ void lazyWalk(DeflateState& state)
         // two bytes no match could be taken anyway.
         if (lookahead >= kMinMatch) {
             const unsigned candidate = insert(hash, s);
-            if (candidate != 0 && prevLength < level.lazyOrInsertLimit &&
-                s - candidate <= kMaxDistance) {
+            if (candidate != 0 && prevLength < level.lazyOrInsertLimit && s - candidate <= kMaxDistance) {
                 if constexpr (kLongChains) {
-                    matchLength = longestMatchLong(window, chain, chains, level, s, candidate,
-                                                   prevLength, matchStart);
+                    matchLength = longestMatchLong(window, chain, chains, level, s, candidate, prevLength, matchStart);
                 } else {
-                    matchLength = longestMatch(window, chain, level, s, candidate, prevLength,
-                                               matchStart);
+                    matchLength = longestMatch(window, chain, level, s, candidate, prevLength, matchStart);
                 }
                 if (matchLength > lookahead) {
                     matchLength = lookahead;
@@ -61,8 +57,7 @@ void lazyWalk(DeflateState& state)
         bool full = false;
         if (prevLength >= kMinMatch && matchLength <= prevLength) {
             // The held match is at least as good: send it and step over it.
-            full = tally.match(s - 1 - prevMatch, prevLength,
-                               static_cast<long>(s) - w.blockStart);
+            full = tally.match(s - 1 - prevMatch, prevLength, static_cast<long>(s) - w.blockStart);
             lookahead -= prevLength - 1;
             for (unsigned n = prevLength - 2; n > 0; --n) {
                 ++s;
@@ -111,13 +106,9 @@ void lazyWalk(DeflateState& state)
 
 }  // namespace
 
-bool allowsLongChains(const DeflateLevel& level)
-{
-    return level.chainLength >= kLongChainBudget;
-}
+bool allowsLongChains(const DeflateLevel& level) { return level.chainLength >= kLongChainBudget; }
 
-void compressLazy(DeflateState& state)
-{
+void compressLazy(DeflateState& state) {
     if (state.window.usesLongChains()) {
         lazyWalk<true>(state);
     } else {

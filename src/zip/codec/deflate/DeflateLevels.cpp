@@ -3,8 +3,7 @@
 
 namespace zb::zip {
 
-std::uint16_t deflateFlagBits(int level)
-{
+std::uint16_t deflateFlagBits(int level) {
     if (level == 1 || level == 2) {
         return 4;  // fastest
     }

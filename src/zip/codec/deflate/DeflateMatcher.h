@@ -25,38 +25,31 @@
 
 namespace zb::zip::deflate {
 
-inline std::uint16_t load16(const std::uint8_t* p)
-{
+inline std::uint16_t load16(const std::uint8_t* p) {
     std::uint16_t v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
-inline std::uint32_t load32(const std::uint8_t* p)
-{
+inline std::uint32_t load32(const std::uint8_t* p) {
     std::uint32_t v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
-inline std::uint64_t load64(const std::uint8_t* p)
-{
+inline std::uint64_t load64(const std::uint8_t* p) {
     std::uint64_t v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
 // Rolls the next byte into the running hash of three bytes.
-inline unsigned updateHash(unsigned hash, std::uint8_t next)
-{
-    return ((hash << kHashShift) ^ next) & kHashMask;
-}
+inline unsigned updateHash(unsigned hash, std::uint8_t next) { return ((hash << kHashShift) ^ next) & kHashMask; }
 
 // Links the string at `pos` into its chain; returns the previous head of that chain
 // (0 when empty), the nearest candidate for a match at `pos`.
-inline unsigned insertString(const std::uint8_t* window, std::uint16_t* head,
-                             std::uint16_t* chain, unsigned& hash, unsigned pos)
-{
+inline unsigned insertString(const std::uint8_t* window, std::uint16_t* head, std::uint16_t* chain, unsigned& hash,
+                             unsigned pos) {
     hash = updateHash(hash, window[pos + 2]);
     const unsigned candidate = head[hash];
     chain[pos & kWindowMask] = static_cast<std::uint16_t>(candidate);
@@ -81,17 +74,13 @@ struct LongChains {
     // share a slot are told apart by comparing their four bytes.
     static constexpr unsigned kHash4Bits = 12;
     static constexpr unsigned kHash4Size = 1u << kHash4Bits;
-    static unsigned hash4(const std::uint8_t* p)
-    {
-        return (load32(p) * 0x9E3779B1u) >> (32 - kHash4Bits);
-    }
+    static unsigned hash4(const std::uint8_t* p) { return (load32(p) * 0x9E3779B1u) >> (32 - kHash4Bits); }
 };
 
 // insertString for members that keep the four-byte chains: links `pos` into both
 // chains and numbers it.
-inline unsigned insertStringLong(const std::uint8_t* window, std::uint16_t* chain,
-                                 const LongChains& chains, unsigned& hash, unsigned pos)
-{
+inline unsigned insertStringLong(const std::uint8_t* window, std::uint16_t* chain, const LongChains& chains,
+                                 unsigned& hash, unsigned pos) {
     hash = updateHash(hash, window[pos + 2]);
     const std::uint32_t entry = chains.head[hash];
     const unsigned candidate = entry & 0xFFFFu;
@@ -105,8 +94,7 @@ inline unsigned insertStringLong(const std::uint8_t* window, std::uint16_t* chai
 }
 
 // Length of the common prefix of a and b, at most kMaxMatch.
-inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b)
-{
+inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b) {
     if constexpr (std::endian::native == std::endian::little) {
         for (unsigned len = 0; len < 256; len += 8) {
             const std::uint64_t diff = load64(a + len) ^ load64(b + len);
@@ -131,10 +119,8 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b)
 // previous match length). Returns the best length found (best itself when none is
 // longer) and records the start of a longer match in `matchStart`. The length may
 // run past the end of the input; the caller cuts it to the lookahead.
-inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* chain,
-                             const DeflateLevel& level, unsigned pos, unsigned candidate,
-                             unsigned best, unsigned& matchStart)
-{
+inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* chain, const DeflateLevel& level,
+                             unsigned pos, unsigned candidate, unsigned best, unsigned& matchStart) {
     unsigned budget = level.chainLength;
     if (best >= level.goodLength) {
         budget >>= 2;
@@ -147,15 +133,13 @@ inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* ch
     const std::uint32_t scanStart = load32(scan);
     unsigned endAt = best >= kMinMatch ? best - 3 : 0;
     // The first three bytes of a four-byte load, whatever the byte order.
-    constexpr std::uint32_t kFirstThree =
-        std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+    constexpr std::uint32_t kFirstThree = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
     std::uint32_t endMask = best >= kMinMatch ? 0xFFFFFFFFu : kFirstThree;
     std::uint32_t startMask = best >= kMinMatch ? 0xFFFFFFFFu : 0u;
     std::uint32_t scanEnd = load32(scan + endAt) & endMask;
     do {
         const std::uint8_t* match = window + candidate;
-        if ((load32(match + endAt) & endMask) != scanEnd ||
-            ((load32(match) ^ scanStart) & startMask) != 0) {
+        if ((load32(match + endAt) & endMask) != scanEnd || ((load32(match) ^ scanStart) & startMask) != 0) {
             continue;
         }
         const unsigned len = commonLength(scan, match);
@@ -175,11 +159,9 @@ inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* ch
 }
 
 // longestMatch with the help of the four-byte chains (same result).
-inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t* chain,
-                                 const LongChains& chains, const DeflateLevel& level,
-                                 unsigned pos, unsigned candidate, unsigned best,
-                                 unsigned& matchStart)
-{
+inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t* chain, const LongChains& chains,
+                                 const DeflateLevel& level, unsigned pos, unsigned candidate, unsigned best,
+                                 unsigned& matchStart) {
     unsigned budget = level.chainLength;
     if (best >= level.goodLength) {
         budget >>= 2;

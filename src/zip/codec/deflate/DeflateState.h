@@ -31,8 +31,7 @@ inline constexpr unsigned kLongChainBudget = 256;
 bool allowsLongChains(const DeflateLevel& level);
 
 // Ends the current block at the current position.
-inline void flushBlock(DeflateState& state, bool last)
-{
+inline void flushBlock(DeflateState& state, bool last) {
     DeflateWindow& w = state.window;
     const std::uint8_t* input = w.blockStart >= 0 ? w.data() + w.blockStart : nullptr;
     const auto length = static_cast<std::uint64_t>(static_cast<long>(w.strstart) - w.blockStart);

@@ -20,15 +20,13 @@ public:
     DeflateTally() : entries_(new std::uint32_t[kLiteralBufferSize]) {}
 
     // Starts a member; estimate: the level is above 2.
-    void start(bool estimate)
-    {
+    void start(bool estimate) {
         estimate_ = estimate;
         clear();
     }
 
     // Empties the block (frequencies and entries).
-    void clear()
-    {
+    void clear() {
         litLenFreq.fill(0);
         distanceFreq.fill(0);
         litLenFreq[kEndOfBlock] = 1;  // every block ends with one
@@ -38,16 +36,14 @@ public:
 
     // Records a literal; true when the block should be flushed now. blockBytes is the
     // input the block covers so far (current position minus block start).
-    bool literal(std::uint8_t byte, long blockBytes)
-    {
+    bool literal(std::uint8_t byte, long blockBytes) {
         entries_[count_++] = byte;
         ++litLenFreq[byte];
         return full(blockBytes);
     }
 
     // Records a match of `length` (3..258) at `distance` (1..32506).
-    bool match(unsigned distance, unsigned length, long blockBytes)
-    {
+    bool match(unsigned distance, unsigned length, long blockBytes) {
         const unsigned lc = length - kMinMatch;
         entries_[count_++] = (distance << 8) | lc;
         ++distances_;
@@ -64,15 +60,13 @@ public:
     std::array<std::uint32_t, kDistanceCodes> distanceFreq{};
 
 private:
-    bool full(long blockBytes) const
-    {
+    bool full(long blockBytes) const {
         if (estimate_ && count_ % kEstimateEvery == 0) {
             std::uint64_t bits = std::uint64_t{count_} * 8;
             for (unsigned code = 0; code < kDistanceCodes; ++code) {
                 bits += std::uint64_t{distanceFreq[code]} * (5 + kDistanceExtraBits[code]);
             }
-            if (distances_ < count_ / 2 &&
-                bits / 8 < static_cast<std::uint64_t>(blockBytes) / 2) {
+            if (distances_ < count_ / 2 && bits / 8 < static_cast<std::uint64_t>(blockBytes) / 2) {
                 return true;
             }
         }

@@ -13,12 +13,9 @@ DeflateWindow::DeflateWindow()
       chain_(new std::uint16_t[kWindowSize]()),
       headLong_(new std::uint32_t[kHashSize]()),
       head4_(new std::uint16_t[LongChains::kHash4Size]()),
-      link4_(new std::uint32_t[kWindowSize]())
-{
-}
+      link4_(new std::uint32_t[kWindowSize]()) {}
 
-void DeflateWindow::start(DeflateSource& source, bool longChainsAllowed)
-{
+void DeflateWindow::start(DeflateSource& source, bool longChainsAllowed) {
     source_ = &source;
     strstart = 0;
     lookahead = 0;
@@ -51,8 +48,7 @@ void DeflateWindow::start(DeflateSource& source, bool longChainsAllowed)
 // Whether the four-byte chains are likely to pay for their upkeep: the data is binary
 // by the measure of the member's text/binary decision, and short strings do repeat
 // (in incompressible data the chains stay short and there is nothing to skip).
-bool DeflateWindow::chainsWouldPay(const std::uint8_t* data, std::size_t size)
-{
+bool DeflateWindow::chainsWouldPay(const std::uint8_t* data, std::size_t size) {
     std::size_t binary = 0;
     for (std::size_t i = 0; i < size; ++i) {
         binary += (data[i] <= 6 || data[i] >= 128) ? 1u : 0u;
@@ -72,8 +68,7 @@ bool DeflateWindow::chainsWouldPay(const std::uint8_t* data, std::size_t size)
     return repeats * 4 > probe;
 }
 
-void DeflateWindow::fill()
-{
+void DeflateWindow::fill() {
     // The free room as a 16-bit quantity: a full 65536 would read as 0, and 65535
     // stands for "unknown" and is taken one lower.
     unsigned more = (kWindowBuffer - lookahead - strstart) & 0xFFFFu;
@@ -94,8 +89,7 @@ void DeflateWindow::fill()
     }
 }
 
-void DeflateWindow::slide()
-{
+void DeflateWindow::slide() {
     std::memcpy(data_.get(), data_.get() + kWindowSize, kWindowSize);
     matchStart -= kWindowSize;
     strstart -= kWindowSize;
@@ -125,8 +119,7 @@ void DeflateWindow::slide()
     }
 }
 
-void DeflateWindow::reachedEnd()
-{
+void DeflateWindow::reachedEnd() {
     atEnd = true;
     const unsigned end = strstart + lookahead;
     if (dirtyEnd_ > end) {

@@ -55,23 +55,19 @@ constexpr unsigned kLenCodePrimaryBits = 7;
 // Worst cases: every code longer than the primary width gets a sub-table of the
 // largest possible size.
 constexpr std::size_t kLitTableSize = (1u << kLitPrimaryBits) + 288 * (1u << (kMaxCodeBits - kLitPrimaryBits));
-constexpr std::size_t kDistTableSize =
-    (1u << kDistPrimaryBits) + 32 * (1u << (kMaxCodeBits - kDistPrimaryBits));
+constexpr std::size_t kDistTableSize = (1u << kDistPrimaryBits) + 32 * (1u << (kMaxCodeBits - kDistPrimaryBits));
 constexpr std::size_t kLenCodeTableSize = 1u << kLenCodePrimaryBits;
 
-constexpr std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,
-                                           15, 17, 19, 23, 27, 31, 35, 43, 51,  59,
-                                           67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                           31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                            2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::uint16_t kDistBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,
-                                         17,   25,   33,   49,   65,   97,    129,   193,
-                                         257,  385,  513,  769,  1025, 1537,  2049,  3073,
-                                         4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::uint16_t kDistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                         33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                         1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr std::uint8_t kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                          6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-constexpr std::uint8_t kLenCodeOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                            11, 4,  12, 3, 13, 2, 14, 1, 15};
+constexpr std::uint8_t kLenCodeOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
 // What each symbol decodes to, before the code length is added in.
 struct SymbolTemplates {
@@ -84,8 +80,7 @@ constexpr SymbolTemplates makeTemplates() {
     SymbolTemplates t;
     for (unsigned s = 0; s < 256; ++s) t.lit[s] = kLiteral | (s << 16);
     t.lit[256] = kEndOfBlock;
-    for (unsigned s = 257; s < 286; ++s)
-        t.lit[s] = (std::uint32_t(kLengthBase[s - 257]) << 16) | kLengthExtra[s - 257];
+    for (unsigned s = 257; s < 286; ++s) t.lit[s] = (std::uint32_t(kLengthBase[s - 257]) << 16) | kLengthExtra[s - 257];
     t.lit[286] = t.lit[287] = kBad;  // exist in the fixed code, never valid in data
     for (unsigned s = 0; s < 30; ++s) t.dist[s] = (std::uint32_t(kDistBase[s]) << 16) | kDistExtra[s];
     t.dist[30] = t.dist[31] = kBad;
@@ -117,8 +112,8 @@ enum class CodeKind { LenCodes, Literals, Distances };
 // primary index width, or 0 when the lengths do not make a usable code: over-subscribed,
 // or incomplete where that is not allowed (an unused distance code set and a single
 // one-bit code are the incomplete sets real encoders write).
-unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* templ,
-                    unsigned maxPrimary, CodeKind kind, std::uint32_t* table) {
+unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* templ, unsigned maxPrimary,
+                    CodeKind kind, std::uint32_t* table) {
     unsigned count[kMaxCodeBits + 1] = {};
     for (unsigned s = 0; s < n; ++s) ++count[lens[s]];
     count[0] = 0;
@@ -189,8 +184,7 @@ unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* t
                 }
                 const unsigned sub = len - primary;
                 const std::uint32_t entry = t + (sub << 8) + sub;
-                for (unsigned i = reverseBits(code & ((1u << sub) - 1), sub); i < (1u << subBits);
-                     i += 1u << sub)
+                for (unsigned i = reverseBits(code & ((1u << sub) - 1), sub); i < (1u << subBits); i += 1u << sub)
                     table[subBase + i] = entry;
             }
             --remaining[len];
@@ -564,8 +558,8 @@ private:
         for (;;) {
             if (op_ > opFastEnd_) flushWindow();
             if (ipEnd_ - ip_ < kInMargin && !inputDone_) fillInput();
-            const Step s = ipEnd_ - ip_ >= kInMargin ? fastLoop(lt, litBits, dt, distBits)
-                                                     : slowSymbol(lt, litBits, dt, distBits);
+            const Step s =
+                ipEnd_ - ip_ >= kInMargin ? fastLoop(lt, litBits, dt, distBits) : slowSymbol(lt, litBits, dt, distBits);
             if (s != kGoOn) return s == kBlockEnd;
         }
     }
@@ -584,16 +578,16 @@ private:
         const std::uint64_t distMask = (std::uint64_t(1) << distBits) - 1;
         Step result = kGoOn;
 
-#define ZB_REFILL()                                   \
-    do {                                              \
-        bitbuf |= load64(ip) << bitsleft;             \
-        ip += (63 - bitsleft) >> 3;                   \
-        bitsleft |= 56;                               \
+#define ZB_REFILL()                       \
+    do {                                  \
+        bitbuf |= load64(ip) << bitsleft; \
+        ip += (63 - bitsleft) >> 3;       \
+        bitsleft |= 56;                   \
     } while (0)
-#define ZB_DROP(n)        \
-    do {                  \
-        bitbuf >>= (n);   \
-        bitsleft -= (n);  \
+#define ZB_DROP(n)       \
+    do {                 \
+        bitbuf >>= (n);  \
+        bitsleft -= (n); \
     } while (0)
 
         while (ip <= ipFastEnd && op <= opFastEnd) {
@@ -638,8 +632,7 @@ private:
             }
             // A length (at most 20 bits) and a distance (at most 28) fit in one refill.
             unsigned total = e & 0xff;
-            const unsigned len =
-                (e >> 16) + unsigned((bitbuf & ((std::uint64_t(1) << total) - 1)) >> ((e >> 8) & 0xf));
+            const unsigned len = (e >> 16) + unsigned((bitbuf & ((std::uint64_t(1) << total) - 1)) >> ((e >> 8) & 0xf));
             ZB_DROP(total);
             std::uint32_t d = dt[bitbuf & distMask];
             if (d & kSpecial) {
@@ -690,8 +683,7 @@ private:
         }
         if (e & kBad) return kFailed;
         unsigned total = e & 0xff;
-        const unsigned len =
-            (e >> 16) + unsigned((bitbuf_ & ((std::uint64_t(1) << total) - 1)) >> ((e >> 8) & 0xf));
+        const unsigned len = (e >> 16) + unsigned((bitbuf_ & ((std::uint64_t(1) << total) - 1)) >> ((e >> 8) & 0xf));
         drop(total);
         if (!refill()) return kFailed;
         std::uint32_t d = dt[bitbuf_ & ((std::uint64_t(1) << distBits) - 1)];

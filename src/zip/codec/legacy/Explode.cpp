@@ -28,9 +28,9 @@ constexpr unsigned kMaxCodeBits = 16;
 constexpr std::size_t kHistory = 8192;
 
 struct Entry {
-    std::uint32_t value = 0;  // symbol, or the offset of a sub-table
-    std::uint8_t bits = 0;    // bits to drop
-    std::uint8_t subBits = 0; // index width of a linked sub-table
+    std::uint32_t value = 0;   // symbol, or the offset of a sub-table
+    std::uint8_t bits = 0;     // bits to drop
+    std::uint8_t subBits = 0;  // index width of a linked sub-table
     enum Kind : std::uint8_t { kSymbol, kLink, kBad } kind = kBad;
 };
 

@@ -29,7 +29,9 @@ constexpr unsigned indexBits(unsigned n) {
 class Unreducer {
 public:
     Unreducer(DecodeInput& in, DecodeOutput& out, const DecodeParams& p)
-        : bits_(in, p.compressedSize), window_(out, kHistory), size_(p.uncompressedSize),
+        : bits_(in, p.compressedSize),
+          window_(out, kHistory),
+          size_(p.uncompressedSize),
           factor_(unsigned(p.method) - 1) {}
 
     bool run() {

@@ -22,8 +22,7 @@ struct Case {
     std::function<Bytes()> make;
 };
 
-const std::vector<Case>& cases()
-{
+const std::vector<Case>& cases() {
     static const std::vector<Case> all = {
         {"text", [] { return textBytes(150000, 31); }},
         {"binary", [] { return binaryBytes(150000, 32); }},
@@ -31,14 +30,16 @@ const std::vector<Case>& cases()
         {"literalHeavy", [] { return literalHeavyBytes(300000, 34); }},
         {"zeros", [] { return filledBytes(100000, 0); }},
         {"tinyText", [] { return textBytes(300, 35); }},
-        {"tail", [] {  // a repeat that runs to the very end of the input
+        {"tail",
+         [] {  // a repeat that runs to the very end of the input
              Bytes b = textBytes(5000, 36);
              b.insert(b.end(), b.begin() + 100, b.begin() + 1100);
              return b;
          }},
         {"slideBoundary", [] { return repetitiveBytes(65274 + 32768 + 3, 37); }},
-        {"longChains", [] {  // common short prefixes, differing right after: chains
-                             // longer than any budget, matches shorter than nice
+        {"longChains",
+         [] {  // common short prefixes, differing right after: chains
+               // longer than any budget, matches shorter than nice
              std::mt19937 rng(40);
              Bytes b;
              const char* prefixes[] = {"ABCD", "ABCE", "ABC", "XYZW", "\x00\x00\x00\x00"};
@@ -52,7 +53,8 @@ const std::vector<Case>& cases()
              }
              return b;
          }},
-        {"mixed", [] {
+        {"mixed",
+         [] {
              Bytes b = randomBytes(70000, 38);
              const Bytes t = textBytes(120000, 39);
              b.insert(b.end(), t.begin(), t.end());
@@ -62,8 +64,7 @@ const std::vector<Case>& cases()
     return all;
 }
 
-void expectSameDecisions(const Bytes& data, int level)
-{
+void expectSameDecisions(const Bytes& data, int level) {
     MemorySource source(data);
     MemorySink sink;
     Deflater deflater;
@@ -90,9 +91,9 @@ void expectSameDecisions(const Bytes& data, int level)
             ASSERT_EQ(got.tokens.size(), want.tokens.size()) << "block " << i;
             for (std::size_t k = 0; k < want.tokens.size(); ++k) {
                 ASSERT_EQ(got.tokens[k], want.tokens[k])
-                    << "block " << i << " entry " << k << ": got (" << got.tokens[k].distance
-                    << "," << got.tokens[k].value << ") want (" << want.tokens[k].distance << ","
-                    << want.tokens[k].value << ")";
+                    << "block " << i << " entry " << k << ": got (" << got.tokens[k].distance << ","
+                    << got.tokens[k].value << ") want (" << want.tokens[k].distance << "," << want.tokens[k].value
+                    << ")";
             }
         }
     }
@@ -100,29 +101,23 @@ void expectSameDecisions(const Bytes& data, int level)
 
 class DeflateDecisions : public ::testing::TestWithParam<std::tuple<int, std::size_t>> {};
 
-TEST_P(DeflateDecisions, MatchTheRules)
-{
+TEST_P(DeflateDecisions, MatchTheRules) {
     const auto [level, which] = GetParam();
     expectSameDecisions(cases()[which].make(), level);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllLevels, DeflateDecisions,
-    ::testing::Combine(::testing::Range(1, 10), ::testing::Range<std::size_t>(0, 10)),
-    [](const auto& info) {
-        return cases()[std::get<1>(info.param)].name + "_level" +
-               std::to_string(std::get<0>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(AllLevels, DeflateDecisions,
+                         ::testing::Combine(::testing::Range(1, 10), ::testing::Range<std::size_t>(0, 10)),
+                         [](const auto& info) {
+                             return cases()[std::get<1>(info.param)].name + "_level" +
+                                    std::to_string(std::get<0>(info.param));
+                         });
 
-TEST(DeflateDecisionModel, CaseListIsComplete)
-{
-    EXPECT_EQ(cases().size(), 10u);
-}
+TEST(DeflateDecisionModel, CaseListIsComplete) { EXPECT_EQ(cases().size(), 10u); }
 
 // The early-flush estimate really ends blocks (above level 2) long before the tally
 // is full, and the levels without it never do.
-TEST(DeflateDecisionModel, EarlyFlushEndsBlocksAboveLevelTwo)
-{
+TEST(DeflateDecisionModel, EarlyFlushEndsBlocksAboveLevelTwo) {
     const Bytes data = literalHeavyBytes(600000, 40);
     for (int level : {1, 2, 3, 6, 9}) {
         const Compressed c = compressBytes(data, level);
@@ -146,8 +141,7 @@ TEST(DeflateDecisionModel, EarlyFlushEndsBlocksAboveLevelTwo)
 // Read requests follow the window: 32768 first, then the free room; a one-byte input
 // asks for 65534 (65535 stands for "unknown" in the 16-bit room), a 100-byte input
 // for the rest of the 64 KiB window.
-TEST(DeflateDecisionModel, ReadRequestsFollowTheWindow)
-{
+TEST(DeflateDecisionModel, ReadRequestsFollowTheWindow) {
     {
         const Bytes one{'a'};
         MemorySource source(one);

@@ -13,8 +13,7 @@
 namespace zb::zip::test {
 namespace {
 
-std::vector<unsigned> blockTypes(const Bytes& stream)
-{
+std::vector<unsigned> blockTypes(const Bytes& stream) {
     std::vector<unsigned> types;
     for (const Block& b : decodeBlocks(stream).blocks) {
         types.push_back(b.type);
@@ -22,8 +21,7 @@ std::vector<unsigned> blockTypes(const Bytes& stream)
     return types;
 }
 
-TEST(DeflateEdgeCases, EmptyInputIsAStoredEmptyTextMember)
-{
+TEST(DeflateEdgeCases, EmptyInputIsAStoredEmptyTextMember) {
     for (int level = 1; level <= 9; ++level) {
         const Bytes none;
         MemorySource source(none);
@@ -36,8 +34,7 @@ TEST(DeflateEdgeCases, EmptyInputIsAStoredEmptyTextMember)
     }
 }
 
-TEST(DeflateEdgeCases, HundredRandomBytesAreStoredWhole)
-{
+TEST(DeflateEdgeCases, HundredRandomBytesAreStoredWhole) {
     const Bytes data = randomBytes(100, 51);
     for (int level = 1; level <= 9; ++level) {
         const Compressed c = compressBytes(data, level);
@@ -47,8 +44,7 @@ TEST(DeflateEdgeCases, HundredRandomBytesAreStoredWhole)
     }
 }
 
-TEST(DeflateEdgeCases, ShortInputsThatDoNotShrinkAreStoredWhole)
-{
+TEST(DeflateEdgeCases, ShortInputsThatDoNotShrinkAreStoredWhole) {
     // Position 0 is never a match candidate, so "aaaa" is four literals: 39 bits of
     // fixed code plus the block header do not beat 4 raw bytes.
     const Bytes aaaa{'a', 'a', 'a', 'a'};
@@ -59,8 +55,7 @@ TEST(DeflateEdgeCases, ShortInputsThatDoNotShrinkAreStoredWhole)
     EXPECT_EQ(compressBytes(one, 1).result.method, 0);
 }
 
-TEST(DeflateEdgeCases, HundredThousandEqualBytesShrinkAndFlagTheLevel)
-{
+TEST(DeflateEdgeCases, HundredThousandEqualBytesShrinkAndFlagTheLevel) {
     const Bytes data = filledBytes(100000, 'A');
     const std::uint16_t expectedFlags[10] = {0, 4, 4, 0, 0, 0, 0, 0, 2, 2};
     for (int level = 1; level <= 9; ++level) {
@@ -77,8 +72,7 @@ TEST(DeflateEdgeCases, HundredThousandEqualBytesShrinkAndFlagTheLevel)
     }
 }
 
-TEST(DeflateEdgeCases, TextAndBinaryAreDecidedOnTheFirstBlock)
-{
+TEST(DeflateEdgeCases, TextAndBinaryAreDecidedOnTheFirstBlock) {
     EXPECT_EQ(compressBytes(textBytes(100000, 52), 6).result.internalAttributes, 1);
     EXPECT_EQ(compressBytes(randomBytes(100000, 53), 6).result.internalAttributes, 0);
     EXPECT_EQ(compressBytes(binaryBytes(100000, 54), 1).result.internalAttributes, 0);
@@ -99,8 +93,7 @@ TEST(DeflateEdgeCases, TextAndBinaryAreDecidedOnTheFirstBlock)
     EXPECT_EQ(compressBytes(textFirst, 6).result.internalAttributes, 1);
 }
 
-TEST(DeflateEdgeCases, TheQuarterRuleIsInclusive)
-{
+TEST(DeflateEdgeCases, TheQuarterRuleIsInclusive) {
     // 400 text bytes, then 100 binary bytes (a quarter exactly): still text; one
     // binary byte more makes it binary. No 3-byte string repeats, so every byte is a
     // literal and counts.
@@ -133,8 +126,7 @@ TEST(DeflateEdgeCases, TheQuarterRuleIsInclusive)
     }
 }
 
-TEST(DeflateEdgeCases, RandomDataBecomesStoredBlocksInsideTheStream)
-{
+TEST(DeflateEdgeCases, RandomDataBecomesStoredBlocksInsideTheStream) {
     const Bytes data = randomBytes(200000, 59);
     for (int level : {1, 3, 6, 9}) {
         const Compressed c = compressBytes(data, level);
@@ -151,8 +143,7 @@ TEST(DeflateEdgeCases, RandomDataBecomesStoredBlocksInsideTheStream)
     }
 }
 
-TEST(DeflateEdgeCases, SmallCompressibleBlocksUseTheFixedCodeLargeOnesTheirOwn)
-{
+TEST(DeflateEdgeCases, SmallCompressibleBlocksUseTheFixedCodeLargeOnesTheirOwn) {
     const std::string s = "abcabcabcabcabcabcabcabc, abcabcabcabc!";
     const Bytes small(s.begin(), s.end());
     const Compressed a = compressBytes(small, 6);
@@ -165,23 +156,18 @@ TEST(DeflateEdgeCases, SmallCompressibleBlocksUseTheFixedCodeLargeOnesTheirOwn)
 
 // The writer's exceptions (full disk, cancel, read error) pass through untouched,
 // and the compressor is ready for the next member afterwards.
-TEST(DeflateEdgeCases, ExceptionsFromTheRoutinesPassThrough)
-{
+TEST(DeflateEdgeCases, ExceptionsFromTheRoutinesPassThrough) {
     struct FailingSink : DeflateSink {
         int left;
         explicit FailingSink(int n) : left(n) {}
-        void write(const std::uint8_t*, std::size_t) override
-        {
+        void write(const std::uint8_t*, std::size_t) override {
             if (left-- == 0) {
                 throw std::runtime_error("disk full");
             }
         }
     };
     struct FailingSource : DeflateSource {
-        std::size_t read(std::uint8_t*, std::size_t) override
-        {
-            throw std::runtime_error("read error");
-        }
+        std::size_t read(std::uint8_t*, std::size_t) override { throw std::runtime_error("read error"); }
     };
     const Bytes data = randomBytes(300000, 61);
     Deflater d;
@@ -197,8 +183,7 @@ TEST(DeflateEdgeCases, ExceptionsFromTheRoutinesPassThrough)
     EXPECT_EQ(after.bytes, compressBytes(text, 6).bytes);
 }
 
-TEST(DeflateEdgeCases, LevelsOutsideOneToNineAreRefusedBeforeReading)
-{
+TEST(DeflateEdgeCases, LevelsOutsideOneToNineAreRefusedBeforeReading) {
     const Bytes data = textBytes(100, 63);
     for (int level : {0, -1, 10}) {
         MemorySource source(data);
@@ -212,8 +197,7 @@ TEST(DeflateEdgeCases, LevelsOutsideOneToNineAreRefusedBeforeReading)
 // One compressor serves a whole run: a member's output must not depend on what the
 // members before it left in the window (a match may run past the end of the input
 // into bytes that are not part of it).
-TEST(DeflateEdgeCases, MembersDoNotInfluenceEachOther)
-{
+TEST(DeflateEdgeCases, MembersDoNotInfluenceEachOther) {
     Bytes tail = textBytes(3000, 64);
     tail.insert(tail.end(), tail.begin() + 10, tail.begin() + 510);  // repeat to the end
     for (int level : {1, 4, 6, 9}) {
@@ -227,8 +211,7 @@ TEST(DeflateEdgeCases, MembersDoNotInfluenceEachOther)
     }
 }
 
-TEST(DeflateEdgeCases, SinkGetsNoEmptyWrites)
-{
+TEST(DeflateEdgeCases, SinkGetsNoEmptyWrites) {
     for (const Bytes& data : {textBytes(100000, 66), randomBytes(100000, 67), Bytes{1}}) {
         MemorySource source(data);
         MemorySink sink;

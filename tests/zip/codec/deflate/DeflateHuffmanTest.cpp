@@ -14,8 +14,7 @@ namespace zb::zip::deflate {
 namespace {
 
 // Sum of 2^-len over the code, scaled by 2^maxBits.
-std::uint64_t kraft(const std::vector<std::uint8_t>& lengths, unsigned maxBits)
-{
+std::uint64_t kraft(const std::vector<std::uint8_t>& lengths, unsigned maxBits) {
     std::uint64_t sum = 0;
     for (unsigned len : lengths) {
         if (len != 0) {
@@ -25,8 +24,7 @@ std::uint64_t kraft(const std::vector<std::uint8_t>& lengths, unsigned maxBits)
     return sum;
 }
 
-std::uint64_t cost(const std::vector<std::uint32_t>& freq, const std::vector<std::uint8_t>& len)
-{
+std::uint64_t cost(const std::vector<std::uint32_t>& freq, const std::vector<std::uint8_t>& len) {
     std::uint64_t bits = 0;
     for (std::size_t i = 0; i < freq.size(); ++i) {
         bits += std::uint64_t{freq[i]} * len[i];
@@ -35,8 +33,7 @@ std::uint64_t cost(const std::vector<std::uint32_t>& freq, const std::vector<std
 }
 
 // Cost of an unrestricted optimal code: the sum of all merged weights.
-std::uint64_t optimalCost(const std::vector<std::uint32_t>& freq)
-{
+std::uint64_t optimalCost(const std::vector<std::uint32_t>& freq) {
     std::priority_queue<std::uint64_t, std::vector<std::uint64_t>, std::greater<>> q;
     for (std::uint32_t f : freq) {
         if (f != 0) {
@@ -55,20 +52,16 @@ std::uint64_t optimalCost(const std::vector<std::uint32_t>& freq)
     return total;
 }
 
-std::vector<std::uint8_t> lengthsOf(const std::vector<std::uint32_t>& freq, unsigned maxBits,
-                                    int* maxCode = nullptr)
-{
+std::vector<std::uint8_t> lengthsOf(const std::vector<std::uint32_t>& freq, unsigned maxBits, int* maxCode = nullptr) {
     std::vector<std::uint8_t> lengths(freq.size(), 0xEE);
-    const int m = buildCodeLengths(freq.data(), static_cast<unsigned>(freq.size()), maxBits,
-                                   lengths.data());
+    const int m = buildCodeLengths(freq.data(), static_cast<unsigned>(freq.size()), maxBits, lengths.data());
     if (maxCode != nullptr) {
         *maxCode = m;
     }
     return lengths;
 }
 
-TEST(DeflateHuffman, RandomFrequenciesGiveOptimalCompleteCodes)
-{
+TEST(DeflateHuffman, RandomFrequenciesGiveOptimalCompleteCodes) {
     std::mt19937 rng(7);
     for (int round = 0; round < 200; ++round) {
         std::vector<std::uint32_t> freq(286);
@@ -85,8 +78,7 @@ TEST(DeflateHuffman, RandomFrequenciesGiveOptimalCompleteCodes)
     }
 }
 
-TEST(DeflateHuffman, SkewedFrequenciesAreLimitedAndStayComplete)
-{
+TEST(DeflateHuffman, SkewedFrequenciesAreLimitedAndStayComplete) {
     // Fibonacci weights would want a code as deep as the alphabet is long.
     for (unsigned maxBits : {7u, 15u}) {
         const unsigned n = maxBits == 7 ? 19 : 30;
@@ -116,8 +108,7 @@ TEST(DeflateHuffman, SkewedFrequenciesAreLimitedAndStayComplete)
     }
 }
 
-TEST(DeflateHuffman, AtLeastTwoSymbolsAlwaysGetACode)
-{
+TEST(DeflateHuffman, AtLeastTwoSymbolsAlwaysGetACode) {
     int maxCode = 0;
     {
         std::vector<std::uint32_t> none(30, 0);
@@ -145,16 +136,14 @@ TEST(DeflateHuffman, AtLeastTwoSymbolsAlwaysGetACode)
     }
 }
 
-TEST(DeflateHuffman, EqualWeightsGoToTheFlatterSubtree)
-{
+TEST(DeflateHuffman, EqualWeightsGoToTheFlatterSubtree) {
     // Four equal weights: a balanced code (all 2 bits), not a 1-2-3-3 chain.
     std::vector<std::uint32_t> freq = {1, 1, 1, 1};
     const auto lengths = lengthsOf(freq, 15);
     EXPECT_EQ(lengths, (std::vector<std::uint8_t>{2, 2, 2, 2}));
 }
 
-TEST(DeflateHuffman, CanonicalCodesAreSentBitReversed)
-{
+TEST(DeflateHuffman, CanonicalCodesAreSentBitReversed) {
     // Lengths 3,3,3,3,3,2,4,4 give the canonical codes 010, 011, 100, 101, 110, 00,
     // 1110, 1111; sent least-significant bit first they read reversed.
     const std::uint8_t lengths[8] = {3, 3, 3, 3, 3, 2, 4, 4};
@@ -166,8 +155,7 @@ TEST(DeflateHuffman, CanonicalCodesAreSentBitReversed)
     }
 }
 
-TEST(DeflateHuffman, CodesArePrefixFree)
-{
+TEST(DeflateHuffman, CodesArePrefixFree) {
     std::mt19937 rng(11);
     std::vector<std::uint32_t> freq(286);
     for (auto& f : freq) {

@@ -11,18 +11,15 @@ struct Row {
     unsigned good, lazy, nice, chain;
 };
 // Typed in again from the level table, so a slip in either copy shows.
-constexpr Row kRows[10] = {{0, 0, 0, 0},      {4, 4, 8, 4},       {4, 5, 16, 8},
-                           {4, 6, 32, 32},    {4, 4, 16, 16},     {8, 16, 32, 32},
-                           {8, 16, 128, 128}, {8, 32, 128, 256},  {32, 128, 258, 1024},
-                           {32, 258, 258, 4096}};
+constexpr Row kRows[10] = {{0, 0, 0, 0},         {4, 4, 8, 4},        {4, 5, 16, 8},     {4, 6, 32, 32},
+                           {4, 4, 16, 16},       {8, 16, 32, 32},     {8, 16, 128, 128}, {8, 32, 128, 256},
+                           {32, 128, 258, 1024}, {32, 258, 258, 4096}};
 
-unsigned distanceCodeOf(unsigned distance)
-{
+unsigned distanceCodeOf(unsigned distance) {
     unsigned code = 0;
-    static constexpr unsigned base[30] = {1,    2,    3,    4,    5,    7,     9,     13,
-                                          17,   25,   33,   49,   65,   97,    129,   193,
-                                          257,  385,  513,  769,  1025, 1537,  2049,  3073,
-                                          4097, 6145, 8193, 12289, 16385, 24577};
+    static constexpr unsigned base[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                          33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                          1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
     while (code + 1 < 30 && base[code + 1] <= distance) {
         ++code;
     }
@@ -32,14 +29,12 @@ unsigned distanceCodeOf(unsigned distance)
 class Model {
 public:
     Model(const Bytes& data, int level)
-        : n_(data.size()), row_(kRows[level]), level_(level), chain_(data.size() + 1, 0)
-    {
+        : n_(data.size()), row_(kRows[level]), level_(level), chain_(data.size() + 1, 0) {
         p_ = data;
         p_.resize(data.size() + 600, 0);
     }
 
-    ReferenceRun run()
-    {
+    ReferenceRun run() {
         // First request, then top up while the lookahead is short.
         filledEnd_ = read(32768);
         if (filledEnd_ == 0) {
@@ -61,14 +56,12 @@ private:
     std::size_t lookahead() const { return filledEnd_ - s_; }
     std::size_t rel(std::size_t abs) const { return abs >= base_ ? abs - base_ : 0; }
 
-    std::size_t read(std::size_t request)
-    {
+    std::size_t read(std::size_t request) {
         out_.reads.push_back(request);
         return std::min(request, n_ - filledEnd_);
     }
 
-    void topUp()
-    {
+    void topUp() {
         while (lookahead() < 262 && !atEnd_) {
             std::size_t more = (65536 - lookahead() - rel(s_)) & 0xFFFF;
             if (more == 65535) {
@@ -88,8 +81,7 @@ private:
     }
 
     // Links position `pos`; returns the candidate as a window offset (0 = none).
-    std::size_t insert(std::size_t pos)
-    {
+    std::size_t insert(std::size_t pos) {
         hash_ = ((hash_ << 5) ^ p_[pos + 2]) & 0x7FFF;
         const std::size_t candidate = head_[hash_];
         chain_[pos] = candidate;
@@ -97,8 +89,7 @@ private:
         return rel(candidate) == 0 ? 0 : candidate;
     }
 
-    unsigned longest(std::size_t candidate, unsigned best)
-    {
+    unsigned longest(std::size_t candidate, unsigned best) {
         unsigned budget = row_.chain;
         if (best >= row_.good) {
             budget /= 4;
@@ -125,8 +116,7 @@ private:
         return best;
     }
 
-    bool tally(unsigned distance, unsigned value)
-    {
+    bool tally(unsigned distance, unsigned value) {
         current_.tokens.push_back({distance, value});
         ++entries_;
         if (distance != 0) {
@@ -134,9 +124,8 @@ private:
             ++distFreq_[distanceCodeOf(distance)];
         }
         if (level_ > 2 && entries_ % 4096 == 0) {
-            static constexpr unsigned extra[30] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,
-                                                   4, 4, 5, 5, 6, 6, 7,  7,  8,  8,
-                                                   9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+            static constexpr unsigned extra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                                   6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
             std::uint64_t bits = std::uint64_t{entries_} * 8;
             for (unsigned c = 0; c < 30; ++c) {
                 bits += std::uint64_t{distFreq_[c]} * (5 + extra[c]);
@@ -148,8 +137,7 @@ private:
         return entries_ == 32767;
     }
 
-    void flush()
-    {
+    void flush() {
         current_.inputBytes = s_ - blockStart_;
         current_.inWindow = blockStart_ >= base_;
         out_.blocks.push_back(std::move(current_));
@@ -160,13 +148,9 @@ private:
         std::fill(std::begin(distFreq_), std::end(distFreq_), 0u);
     }
 
-    bool near(std::size_t candidate) const
-    {
-        return candidate != 0 && s_ - candidate <= 32506;
-    }
+    bool near(std::size_t candidate) const { return candidate != 0 && s_ - candidate <= 32506; }
 
-    void greedy()
-    {
+    void greedy() {
         std::size_t candidate = 0;
         unsigned length = 0;
         while (lookahead() > 0) {
@@ -174,8 +158,7 @@ private:
                 candidate = insert(s_);
             }
             if (near(candidate)) {
-                length = std::min<unsigned>(longest(candidate, 2),
-                                            static_cast<unsigned>(lookahead()));
+                length = std::min<unsigned>(longest(candidate, 2), static_cast<unsigned>(lookahead()));
             }
             bool full;
             if (length >= 3) {
@@ -203,8 +186,7 @@ private:
         flush();
     }
 
-    void lazy()
-    {
+    void lazy() {
         std::size_t candidate = 0;
         unsigned length = 2;
         bool pending = false;
@@ -216,8 +198,7 @@ private:
             const std::size_t prevMatch = matchStart_;
             length = 2;
             if (near(candidate) && prevLength < row_.lazy) {
-                length = std::min<unsigned>(longest(candidate, prevLength),
-                                            static_cast<unsigned>(lookahead()));
+                length = std::min<unsigned>(longest(candidate, prevLength), static_cast<unsigned>(lookahead()));
                 if (length == 3 && s_ - matchStart_ > 4096) {
                     length = 2;
                 }
@@ -274,9 +255,6 @@ private:
 
 }  // namespace
 
-ReferenceRun referenceRun(const Bytes& data, int level)
-{
-    return Model(data, level).run();
-}
+ReferenceRun referenceRun(const Bytes& data, int level) { return Model(data, level).run(); }
 
 }  // namespace zb::zip::test

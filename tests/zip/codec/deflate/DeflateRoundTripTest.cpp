@@ -16,12 +16,14 @@ struct Input {
     std::function<Bytes()> make;
 };
 
-const std::vector<Input>& inputs()
-{
+const std::vector<Input>& inputs() {
     static const std::vector<Input> all = {
         {"empty", [] { return Bytes{}; }},
         {"oneByte", [] { return Bytes{'x'}; }},
-        {"twoBytes", [] { return Bytes{0, 0}; }},
+        {"twoBytes",
+         [] {
+             return Bytes{0, 0};
+         }},
         {"threeEqual", [] { return filledBytes(3, 7); }},
         {"text", [] { return textBytes(300000, 1); }},
         {"binary", [] { return binaryBytes(300000, 2); }},
@@ -35,7 +37,8 @@ const std::vector<Input>& inputs()
         {"window65536", [] { return binaryBytes(65536, 9); }},
         {"window65537", [] { return repetitiveBytes(65537, 10); }},
         {"literalHeavy", [] { return literalHeavyBytes(400000, 11); }},
-        {"severalMegabytes", [] {
+        {"severalMegabytes",
+         [] {
              Bytes b = textBytes(1500000, 12);
              const Bytes r = binaryBytes(1000000, 13);
              b.insert(b.end(), r.begin(), r.end());
@@ -49,8 +52,7 @@ const std::vector<Input>& inputs()
 
 class DeflateRoundTrip : public ::testing::TestWithParam<std::tuple<int, std::size_t>> {};
 
-TEST_P(DeflateRoundTrip, DecodesToTheInput)
-{
+TEST_P(DeflateRoundTrip, DecodesToTheInput) {
     const auto [level, which] = GetParam();
     const Bytes data = inputs()[which].make();
     const Compressed c = compressBytes(data, level);
@@ -67,23 +69,18 @@ TEST_P(DeflateRoundTrip, DecodesToTheInput)
     EXPECT_EQ(ours.usedBytes, c.bytes.size()) << "bytes after the last block";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllLevels, DeflateRoundTrip,
-    ::testing::Combine(::testing::Range(1, 10), ::testing::Range<std::size_t>(0, 17)),
-    [](const auto& info) {
-        return inputs()[std::get<1>(info.param)].name + "_level" +
-               std::to_string(std::get<0>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(AllLevels, DeflateRoundTrip,
+                         ::testing::Combine(::testing::Range(1, 10), ::testing::Range<std::size_t>(0, 17)),
+                         [](const auto& info) {
+                             return inputs()[std::get<1>(info.param)].name + "_level" +
+                                    std::to_string(std::get<0>(info.param));
+                         });
 
-TEST(DeflateRoundTrip, InputListIsComplete)
-{
-    EXPECT_EQ(inputs().size(), 17u);
-}
+TEST(DeflateRoundTrip, InputListIsComplete) { EXPECT_EQ(inputs().size(), 17u); }
 
 // A source that hands over less than asked (a pipe, a slow disk) still gives a
 // complete stream, and is not asked again once it reported the end.
-TEST(DeflateRoundTrip, ShortReadsStillDecode)
-{
+TEST(DeflateRoundTrip, ShortReadsStillDecode) {
     const Bytes data = textBytes(200000, 21);
     for (int level : {1, 6, 9}) {
         MemorySource source(data, 1000);

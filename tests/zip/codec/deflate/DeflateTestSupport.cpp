@@ -13,8 +13,7 @@
 
 namespace zb::zip::test {
 
-std::size_t MemorySource::read(std::uint8_t* buffer, std::size_t size)
-{
+std::size_t MemorySource::read(std::uint8_t* buffer, std::size_t size) {
     if (ended_) {
         readAfterEnd = true;
     }
@@ -29,15 +28,13 @@ std::size_t MemorySource::read(std::uint8_t* buffer, std::size_t size)
     return n;
 }
 
-void MemorySink::write(const std::uint8_t* data, std::size_t size)
-{
+void MemorySink::write(const std::uint8_t* data, std::size_t size) {
     ++calls;
     emptyWrite |= size == 0;
     bytes.insert(bytes.end(), data, data + size);
 }
 
-Compressed compressBytes(const Bytes& data, int level, Deflater* deflater)
-{
+Compressed compressBytes(const Bytes& data, int level, Deflater* deflater) {
     Deflater own;
     Deflater& d = deflater != nullptr ? *deflater : own;
     MemorySource source(data);
@@ -48,8 +45,7 @@ Compressed compressBytes(const Bytes& data, int level, Deflater* deflater)
     return c;
 }
 
-Bytes randomBytes(std::size_t size, std::uint32_t seed)
-{
+Bytes randomBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 rng(seed);
     Bytes out(size);
     for (auto& b : out) {
@@ -58,8 +54,7 @@ Bytes randomBytes(std::size_t size, std::uint32_t seed)
     return out;
 }
 
-Bytes textBytes(std::size_t size, std::uint32_t seed)
-{
+Bytes textBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<std::string> words;
     const std::string letters = "etaoinshrdlcumwfgypbvkjxqz";
@@ -97,52 +92,50 @@ Bytes textBytes(std::size_t size, std::uint32_t seed)
     return out;
 }
 
-Bytes binaryBytes(std::size_t size, std::uint32_t seed)
-{
+Bytes binaryBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 rng(seed);
     Bytes out;
     out.reserve(size + 64);
     std::uint32_t address = 0x401000;
     while (out.size() < size) {
         switch (rng() % 5) {
-        case 0:  // a table of addresses
-            for (int i = 0, n = 4 + static_cast<int>(rng() % 40); i < n; ++i) {
-                address += 4 + (rng() % 4) * 4;
-                for (int k = 0; k < 4; ++k) {
-                    out.push_back(static_cast<std::uint8_t>(address >> (8 * k)));
+            case 0:  // a table of addresses
+                for (int i = 0, n = 4 + static_cast<int>(rng() % 40); i < n; ++i) {
+                    address += 4 + (rng() % 4) * 4;
+                    for (int k = 0; k < 4; ++k) {
+                        out.push_back(static_cast<std::uint8_t>(address >> (8 * k)));
+                    }
                 }
+                break;
+            case 1:  // padding
+                out.insert(out.end(), rng() % 64, std::uint8_t{0});
+                break;
+            case 2: {  // a symbol name
+                const std::string names[] = {"_ZNSt6vector", "memcpy",  "operator new", "__cxa_throw",
+                                             ".text",        ".rodata", "_init",        "main"};
+                const std::string& n = names[rng() % 8];
+                out.insert(out.end(), n.begin(), n.end());
+                out.push_back(0);
+                break;
             }
-            break;
-        case 1:  // padding
-            out.insert(out.end(), rng() % 64, std::uint8_t{0});
-            break;
-        case 2: {  // a symbol name
-            const std::string names[] = {"_ZNSt6vector", "memcpy", "operator new", "__cxa_throw",
-                                         ".text", ".rodata", "_init", "main"};
-            const std::string& n = names[rng() % 8];
-            out.insert(out.end(), n.begin(), n.end());
-            out.push_back(0);
-            break;
-        }
-        case 3:  // instruction-like bytes from a small set
-            for (int i = 0, n = 8 + static_cast<int>(rng() % 64); i < n; ++i) {
-                const std::uint8_t ops[] = {0x48, 0x89, 0x8b, 0xe8, 0xc3, 0x55, 0x5d, 0x0f,
-                                            0x85, 0x84, 0xff, 0x83, 0xc4, 0x24, 0x10, 0x31};
-                out.push_back(ops[rng() % 16]);
-            }
-            break;
-        default:
-            for (int i = 0, n = static_cast<int>(rng() % 24); i < n; ++i) {
-                out.push_back(static_cast<std::uint8_t>(rng()));
-            }
+            case 3:  // instruction-like bytes from a small set
+                for (int i = 0, n = 8 + static_cast<int>(rng() % 64); i < n; ++i) {
+                    const std::uint8_t ops[] = {0x48, 0x89, 0x8b, 0xe8, 0xc3, 0x55, 0x5d, 0x0f,
+                                                0x85, 0x84, 0xff, 0x83, 0xc4, 0x24, 0x10, 0x31};
+                    out.push_back(ops[rng() % 16]);
+                }
+                break;
+            default:
+                for (int i = 0, n = static_cast<int>(rng() % 24); i < n; ++i) {
+                    out.push_back(static_cast<std::uint8_t>(rng()));
+                }
         }
     }
     out.resize(size);
     return out;
 }
 
-Bytes repetitiveBytes(std::size_t size, std::uint32_t seed)
-{
+Bytes repetitiveBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 rng(seed);
     const char* levels[] = {"INFO ", "INFO ", "INFO ", "DEBUG", "WARN "};
     const char* paths[] = {"/api/v1/items", "/api/v1/users", "/health", "/static/app.js"};
@@ -154,24 +147,18 @@ Bytes repetitiveBytes(std::size_t size, std::uint32_t seed)
             ++t;
         }
         char line[160];
-        const int n = std::snprintf(line, sizeof line,
-                                    "2024-01-01 %02u:%02u:%02u %s [worker-%u] GET %s status=%d\n",
+        const int n = std::snprintf(line, sizeof line, "2024-01-01 %02u:%02u:%02u %s [worker-%u] GET %s status=%d\n",
                                     (t / 3600) % 24, (t / 60) % 60, t % 60, levels[rng() % 5],
-                                    static_cast<unsigned>(1 + rng() % 4), paths[rng() % 4],
-                                    rng() % 50 ? 200 : 404);
+                                    static_cast<unsigned>(1 + rng() % 4), paths[rng() % 4], rng() % 50 ? 200 : 404);
         out.insert(out.end(), line, line + n);
     }
     out.resize(size);
     return out;
 }
 
-Bytes filledBytes(std::size_t size, std::uint8_t value)
-{
-    return Bytes(size, value);
-}
+Bytes filledBytes(std::size_t size, std::uint8_t value) { return Bytes(size, value); }
 
-Bytes literalHeavyBytes(std::size_t size, std::uint32_t seed)
-{
+Bytes literalHeavyBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 rng(seed);
     Bytes out = randomBytes(4096, seed + 1);
     out.reserve(size + 1024);
@@ -189,8 +176,7 @@ Bytes literalHeavyBytes(std::size_t size, std::uint32_t seed)
     return out;
 }
 
-Bytes zlibInflate(const Bytes& stream)
-{
+Bytes zlibInflate(const Bytes& stream) {
     z_stream z{};
     if (inflateInit2(&z, -15) != Z_OK) {
         throw std::runtime_error("inflateInit2 failed");
@@ -222,14 +208,12 @@ Bytes zlibInflate(const Bytes& stream)
     return out;
 }
 
-Bytes engineInflate(const Bytes& stream)
-{
+Bytes engineInflate(const Bytes& stream) {
     struct In : DecodeInput {
         const Bytes& data;
         std::size_t at = 0;
         explicit In(const Bytes& d) : data(d) {}
-        std::size_t read(std::uint8_t* buffer, std::size_t size) override
-        {
+        std::size_t read(std::uint8_t* buffer, std::size_t size) override {
             const std::size_t n = std::min(size, data.size() - at);
             std::copy_n(data.data() + at, n, buffer);
             at += n;
@@ -238,8 +222,7 @@ Bytes engineInflate(const Bytes& stream)
     } in(stream);
     struct Out : DecodeOutput {
         Bytes bytes;
-        void write(const std::uint8_t* data, std::size_t size) override
-        {
+        void write(const std::uint8_t* data, std::size_t size) override {
             bytes.insert(bytes.end(), data, data + size);
         }
     } out;
@@ -257,8 +240,7 @@ namespace {
 class BitReader {
 public:
     explicit BitReader(const Bytes& data) : data_(data) {}
-    unsigned bit()
-    {
+    unsigned bit() {
         if (pos_ >= data_.size() * 8) {
             throw std::runtime_error("decode: out of input");
         }
@@ -266,8 +248,7 @@ public:
         ++pos_;
         return b;
     }
-    unsigned bits(unsigned n)
-    {
+    unsigned bits(unsigned n) {
         unsigned v = 0;
         for (unsigned i = 0; i < n; ++i) {
             v |= bit() << i;
@@ -285,8 +266,7 @@ private:
 // Canonical code decoding, one bit at a time: slow and plain.
 class Code {
 public:
-    Code(const unsigned* lengths, unsigned n)
-    {
+    Code(const unsigned* lengths, unsigned n) {
         for (unsigned s = 0; s < n; ++s) {
             ++count_[lengths[s]];
         }
@@ -302,8 +282,7 @@ public:
             }
         }
     }
-    unsigned decode(BitReader& in) const
-    {
+    unsigned decode(BitReader& in) const {
         int code = 0;
         int first = 0;
         int index = 0;
@@ -329,16 +308,15 @@ constexpr unsigned kLenBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,
                                    31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr unsigned kLenExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                     2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr unsigned kDistBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                    33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+constexpr unsigned kDistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                    33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                     1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr unsigned kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+constexpr unsigned kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                      6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 }  // namespace
 
-Decoded decodeBlocks(const Bytes& stream)
-{
+Decoded decodeBlocks(const Bytes& stream) {
     BitReader in(stream);
     Decoded result;
     bool last = false;
@@ -451,11 +429,10 @@ Decoded decodeBlocks(const Bytes& stream)
     return result;
 }
 
-std::string describe(const DeflateResult& r)
-{
+std::string describe(const DeflateResult& r) {
     std::ostringstream s;
-    s << "method " << r.method << ", size " << r.compressedSize << ", attributes "
-      << r.internalAttributes << ", flags " << r.flagBits;
+    s << "method " << r.method << ", size " << r.compressedSize << ", attributes " << r.internalAttributes << ", flags "
+      << r.flagBits;
     return s.str();
 }
 

@@ -18,8 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 // each request size.
 class MemorySource : public DeflateSource {
 public:
-    explicit MemorySource(const Bytes& data, std::size_t maxChunk = 0)
-        : data_(data), maxChunk_(maxChunk) {}
+    explicit MemorySource(const Bytes& data, std::size_t maxChunk = 0) : data_(data), maxChunk_(maxChunk) {}
     std::size_t read(std::uint8_t* buffer, std::size_t size) override;
 
     std::vector<std::size_t> requests;
@@ -72,9 +71,9 @@ struct Token {
     bool operator==(const Token&) const = default;
 };
 struct Block {
-    unsigned type;            // 0 stored, 1 fixed, 2 dynamic
+    unsigned type;  // 0 stored, 1 fixed, 2 dynamic
     bool last;
-    std::uint64_t inputBytes;  // uncompressed bytes the block stands for
+    std::uint64_t inputBytes;   // uncompressed bytes the block stands for
     std::vector<Token> tokens;  // empty for a stored block
     std::uint64_t endBit;       // bit offset just after the block
 };

@@ -27,9 +27,9 @@ void storedBlock(BitWriter& w, bool last, const Bytes& data) {
 
 // Distance symbol and extra bits of the fixed code.
 void fixedDistance(BitWriter& w, unsigned dist) {
-    static const unsigned base[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                      33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
-                                      1025, 1537, 2049, 3073, 4097, 6145,  8193,  12289, 16385, 24577};
+    static const unsigned base[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                      33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                      1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
     unsigned code = 29;
     while (base[code] > dist) --code;
     const unsigned extra = code < 4 ? 0 : code / 2 - 1;
@@ -92,9 +92,9 @@ std::vector<LenSymbol> plainLengths(const std::vector<std::uint8_t>& lens) {
 
 // A dynamic block with the given literal/length and distance code lengths, then
 // the given body.
-Bytes dynamicBlock(const std::vector<std::uint8_t>& lit, const std::vector<std::uint8_t>& dist,
-                   const std::function<void(BitWriter&, const std::vector<std::uint32_t>&,
-                                            const std::vector<std::uint32_t>&)>& body) {
+Bytes dynamicBlock(
+    const std::vector<std::uint8_t>& lit, const std::vector<std::uint8_t>& dist,
+    const std::function<void(BitWriter&, const std::vector<std::uint32_t>&, const std::vector<std::uint32_t>&)>& body) {
     BitWriter w;
     std::vector<std::uint8_t> all = lit;
     all.insert(all.end(), dist.begin(), dist.end());
@@ -175,14 +175,14 @@ TEST(InflateBlocks, DynamicBlockWithRepeatCodes) {
     std::vector<std::uint8_t> lit(258, 0);
     lit['a'] = lit['b'] = lit['c'] = lit['d'] = 3;
     lit[256] = lit[257] = 2;
-    const std::vector<LenSymbol> syms = {{18, 97 - 11},  // zeros for 0..96
-                                         {3},            // 'a'
-                                         {16, 0},        // 'b', 'c', 'd'
-                                         {18, 138 - 11}, // zeros for 101..238
-                                         {18, 17 - 11},  // zeros for 239..255
-                                         {2},            // end of block
-                                         {2},            // length 3
-                                         {1}};           // distance 1
+    const std::vector<LenSymbol> syms = {{18, 97 - 11},   // zeros for 0..96
+                                         {3},             // 'a'
+                                         {16, 0},         // 'b', 'c', 'd'
+                                         {18, 138 - 11},  // zeros for 101..238
+                                         {18, 17 - 11},   // zeros for 239..255
+                                         {2},             // end of block
+                                         {2},             // length 3
+                                         {1}};            // distance 1
     BitWriter w;
     dynamicHeader(w, true, 258, 1, allLenCodes(), syms);
     const auto lc = canonicalCodes(lit);
@@ -338,7 +338,8 @@ TEST(InflateMalformed, DistanceCodeOverSubscribedOrIncomplete) {
     lit['a'] = 1;
     lit[256] = 2;
     lit[257] = 2;
-    for (const std::vector<std::uint8_t>& dist : {std::vector<std::uint8_t>{1, 1, 1}, std::vector<std::uint8_t>{2, 2}}) {
+    for (const std::vector<std::uint8_t>& dist :
+         {std::vector<std::uint8_t>{1, 1, 1}, std::vector<std::uint8_t>{2, 2}}) {
         EXPECT_FALSE(decode(dynamicBlock(lit, dist, [](BitWriter& w, auto& lc, auto&) { w.code(lc[256], 2); })).ok);
     }
 }

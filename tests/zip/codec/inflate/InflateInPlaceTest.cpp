@@ -97,14 +97,18 @@ TEST(InflateInPlace, MatchesReachBackAcrossManySmallStoredBlocks) {
     const Bytes text = test::wordyText(6000, 24);
     const Bytes r = test::randomBytes(40000, 25);
     std::vector<std::pair<Bytes, int>> parts = {{text, 9}};  // history before the stored pieces
-    for (std::size_t at = 0; at < r.size(); at += 997) parts.push_back({slice(r, at, std::min<std::size_t>(997, r.size() - at)), 0});
-    parts.push_back({Bytes{}, 0});                      // an empty stored block
+    for (std::size_t at = 0; at < r.size(); at += 997)
+        parts.push_back({slice(r, at, std::min<std::size_t>(997, r.size() - at)), 0});
+    parts.push_back({Bytes{}, 0});                         // an empty stored block
     parts.push_back({slice(r, 40000 - 30000, 29000), 9});  // spans about thirty stored pieces
     parts.push_back({slice(text, 0, 2000), 9});            // out of reach for a match: literals
     expectBothWays(joined(parts), deflateParts(parts), "many stored pieces then matches");
 
-    std::vector<std::pair<Bytes, int>> few = {{text, 9}, {slice(r, 0, 500), 0}, {slice(r, 500, 700), 0},
-                                              {slice(text, 100, 3000), 9}, {slice(r, 100, 900), 9}};
+    std::vector<std::pair<Bytes, int>> few = {{text, 9},
+                                              {slice(r, 0, 500), 0},
+                                              {slice(r, 500, 700), 0},
+                                              {slice(text, 100, 3000), 9},
+                                              {slice(r, 100, 900), 9}};
     expectBothWays(joined(few), deflateParts(few), "short stored pieces, older history still in reach");
 }
 

@@ -85,8 +85,8 @@ TEST(InflateRoundTrip, SizeHintsOnlyShapeBuffers) {
         std::uint64_t compressed, uncompressed;
     };
     // Unknown, too small (a member bigger than it said), exact, and far too large.
-    for (const Hint h : {Hint{0, 0}, Hint{1, 1}, Hint{10, 1000}, Hint{packed.size(), plain.size()},
-                         Hint{~0ull, ~0ull}}) {
+    for (const Hint h :
+         {Hint{0, 0}, Hint{1, 1}, Hint{10, 1000}, Hint{packed.size(), plain.size()}, Hint{~0ull, ~0ull}}) {
         DecodeParams p;
         p.compressedSize = h.compressed;
         p.uncompressedSize = h.uncompressed;

@@ -67,7 +67,8 @@ TEST(DecoderLegacyCorpus, ManifestAndArchivesAgree) {
 // header check across every piece, as the extractor's input side does.
 class DecryptingInput : public DecodeInput {
 public:
-    DecryptingInput(const test::Bytes& data, ZipCrypto& cipher, std::size_t piece) : inner_(data, piece), cipher_(cipher) {}
+    DecryptingInput(const test::Bytes& data, ZipCrypto& cipher, std::size_t piece)
+        : inner_(data, piece), cipher_(cipher) {}
     std::size_t read(std::uint8_t* buffer, std::size_t size) override {
         const std::size_t n = inner_.read(buffer, size);
         cipher_.decrypt(buffer, n);

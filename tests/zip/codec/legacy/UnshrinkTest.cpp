@@ -56,7 +56,11 @@ TEST(Unshrink, PlainBytes) { expectDecodes(ShrinkStream().text("Hi there"), "Hi 
 
 TEST(Unshrink, EachCodeAddsTheNextString) {
     // 257 = "ab" (added when 'b' arrives), 258 = "ba", 259 = "abb".
-    expectDecodes(ShrinkStream().text("ab").code(257).code(258).code(259), "ab" "ab" "ba" "abb");
+    expectDecodes(ShrinkStream().text("ab").code(257).code(258).code(259),
+                  "ab"
+                  "ab"
+                  "ba"
+                  "abb");
 }
 
 TEST(Unshrink, CodeNotYetDefinedIsThePreviousStringPlusItsFirstByte) {
@@ -69,7 +73,13 @@ TEST(Unshrink, CodesGrowToThirteenBits) {
     s.text("a").grow().text("b").code(257);
     s.grow().code(258).grow().text("c").grow().code(259).code(260);
     // 257 "ab", 258 "ba", 259 "abb", 260 "bac", 261 "ca".
-    expectDecodes(s, "ab" "ab" "ba" "c" "abb" "bac");
+    expectDecodes(s,
+                  "ab"
+                  "ab"
+                  "ba"
+                  "c"
+                  "abb"
+                  "bac");
 }
 
 TEST(Unshrink, GrowingBeyondThirteenBitsIsMalformed) {
@@ -84,14 +94,26 @@ TEST(Unshrink, PartialClearAtNineBitsFreesLeavesOnly) {
     // 257, which 259 built on. 258 is then reused for "cd", 259 for "dc".
     ShrinkStream s;
     s.text("ab").code(257).text("c").partialClear().text("d").code(258).code(257);
-    expectDecodes(s, "ab" "ab" "c" "d" "cd" "ab");
+    expectDecodes(s,
+                  "ab"
+                  "ab"
+                  "c"
+                  "d"
+                  "cd"
+                  "ab");
 }
 
 TEST(Unshrink, PartialClearAtTwelveBits) {
     ShrinkStream s;
     s.grow().grow().grow();
     s.text("ab").code(257).text("c").partialClear().text("d").code(258).code(257);
-    expectDecodes(s, "ab" "ab" "c" "d" "cd" "ab");
+    expectDecodes(s,
+                  "ab"
+                  "ab"
+                  "c"
+                  "d"
+                  "cd"
+                  "ab");
 }
 
 TEST(Unshrink, FreedCodeIsUndefinedUntilReused) {
@@ -122,9 +144,7 @@ TEST(Unshrink, FullTableStopsAddingUntilAPartialClear) {
     EXPECT_EQ(r.out, expect);
 }
 
-TEST(Unshrink, FirstCodeMustBeAByte) {
-    EXPECT_FALSE(decode(ShrinkStream().code(257).text("a").bytes(), 3).ok);
-}
+TEST(Unshrink, FirstCodeMustBeAByte) { EXPECT_FALSE(decode(ShrinkStream().code(257).text("a").bytes(), 3).ok); }
 
 TEST(Unshrink, UnknownControlCode) {
     EXPECT_FALSE(decode(ShrinkStream().text("a").code(256).code(3).text("b").bytes(), 2).ok);

@@ -8,6 +8,7 @@
 #include "zip/TZipHeaderInfo.h"
 #include "zip/ZipErrors.h"
 #include "zip/records/ZipRecords.h"
+#include "zip/io/TMemoryStream.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "zip/crypto/ZipCrypto.h"
 #include "zip/ZipErrors.h"
 #include "zip/records/ZipRecords.h"
+#include "zip/io/TMemoryStream.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include "zip/TZipReader.h"
 #include "zip/ZipErrors.h"
+#include "zip/io/TMemoryStream.h"
 #include "zip/split/SplitPartNames.h"
 #include "zip/split/SplitSetStream.h"
 

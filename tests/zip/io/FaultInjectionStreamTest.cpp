@@ -12,6 +12,7 @@
 #include "zip/codec/MemberDecoder.h"
 #include "zip/codec/MemberInput.h"
 #include "zip/codec/MemberOutput.h"
+#include "zip/io/TMemoryStream.h"
 #include "zip/io/TS_BufferStream.h"
 #include "zip/records/TEndCentral.h"
 

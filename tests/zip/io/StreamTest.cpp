@@ -10,6 +10,7 @@
 #include "zip/ZipErrors.h"
 #include "zip/io/TFileStream.h"
 #include "zip/io/TLFNFileStream.h"
+#include "zip/io/TMemoryStream.h"
 #include "zip/io/TS_BufferStream.h"
 
 namespace zb::zip {

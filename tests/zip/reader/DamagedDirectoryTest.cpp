@@ -4,6 +4,7 @@
 // found, the reader finds them; where they are not, it says so.
 #include "support/AttackCorpus.h"
 #include "zip/DamagedArchiveBuilder.h"
+#include "zip/io/TMemoryStream.h"
 
 namespace zb::test {
 namespace {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "zip/ReaderTestSupport.h"
+#include "zip/io/TMemoryStream.h"
 #include "zip/records/TEndCentral.h"
 #include "zip/records/ZipBytes.h"
 #include "zip/records/ZipRecords.h"

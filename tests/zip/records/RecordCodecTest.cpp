@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "zip/TZipHeaderInfo.h"
+#include "zip/io/TMemoryStream.h"
 #include "zip/records/TEndCentral.h"
 #include "zip/records/ZipBytes.h"
 

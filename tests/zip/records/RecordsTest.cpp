@@ -4,6 +4,7 @@
 
 #include "zip/TZipHeaderInfo.h"
 #include "zip/checksum/Crc32.h"
+#include "zip/io/TMemoryStream.h"
 #include "zip/records/DosDateTime.h"
 #include "zip/records/TEndCentral.h"
 #include "zip/records/ZipBytes.h"

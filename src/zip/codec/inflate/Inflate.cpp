@@ -409,10 +409,12 @@ private:
         const std::uint8_t* src = op - dist;
         std::uint8_t* const end = op + len;
         if (dist >= 16) {
+            // Two pieces a round: most matches are done in one or two rounds.
             do {
                 std::memcpy(op, src, 16);
-                op += 16;
-                src += 16;
+                std::memcpy(op + 16, src + 16, 16);
+                op += 32;
+                src += 32;
             } while (op < end);
         } else if (dist >= 8) {
             do {
@@ -564,9 +566,30 @@ private:
         }
     }
 
-    // Decodes symbols while there is room for a whole step in both buffers. All state
-    // is held in locals so the compiler keeps it in registers.
+    // Decodes symbols while there is room for a whole step in both buffers. The loop
+    // body is compiled twice: once for any x86-64 (or other) processor and once with
+    // the variable-shift and bit-field instructions of BMI2, chosen at run time; the
+    // bit buffer work is most of the loop and those instructions halve it.
     Step fastLoop(const std::uint32_t* lt, unsigned litBits, const std::uint32_t* dt, unsigned distBits) {
+#if defined(__x86_64__) && defined(__GNUC__)
+        static const bool hasBmi2 = __builtin_cpu_supports("bmi2");
+        if (hasBmi2) return fastLoopBmi2(lt, litBits, dt, distBits);
+#endif
+        return fastLoopBody(lt, litBits, dt, distBits);
+    }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+    __attribute__((target("bmi2"))) Step fastLoopBmi2(const std::uint32_t* lt, unsigned litBits,
+                                                      const std::uint32_t* dt, unsigned distBits) {
+        return fastLoopBody(lt, litBits, dt, distBits);
+    }
+#endif
+
+    // All state is held in locals so the compiler keeps it in registers. The entry of
+    // the next symbol is looked up before a match is copied, so the table load overlaps
+    // the copy.
+    [[gnu::always_inline]] inline Step fastLoopBody(const std::uint32_t* lt, unsigned litBits,
+                                                    const std::uint32_t* dt, unsigned distBits) {
         const std::uint8_t* ip = ip_;
         const std::uint8_t* const ipFastEnd = ipEnd_ - kInMargin;
         std::uint8_t* op = op_;
@@ -590,11 +613,15 @@ private:
         bitsleft -= (n); \
     } while (0)
 
+        // The caller saw at least kInMargin input bytes. At the top of each round the
+        // buffer holds at least 56 bits and e is the entry they start with; a round
+        // refills at most twice, which the margin covers.
+        ZB_REFILL();
+        std::uint32_t e = lt[bitbuf & litMask];
         while (ip <= ipFastEnd && op <= opFastEnd) {
-            ZB_REFILL();
-            std::uint32_t e = lt[bitbuf & litMask];
             if (e & kLiteral) {
-                // Up to three literals per refill: each code is at most 15 bits.
+                // Three literals per refill (each code is at most 15 bits), and the
+                // 56 - 3 * 15 bits left still index the primary table for a fourth.
                 ZB_DROP(e & 0xff);
                 *op++ = std::uint8_t(e >> 16);
                 e = lt[bitbuf & litMask];
@@ -605,10 +632,11 @@ private:
                     if (e & kLiteral) {
                         ZB_DROP(e & 0xff);
                         *op++ = std::uint8_t(e >> 16);
-                        continue;
+                        e = lt[bitbuf & litMask];
                     }
                 }
                 ZB_REFILL();  // the looked-up entry stays valid: refilling adds bits above
+                if (e & kLiteral) continue;
             }
             if (e & kSpecial) {
                 if (e & kLink) {
@@ -617,6 +645,8 @@ private:
                     if (e & kLiteral) {
                         ZB_DROP(e & 0xff);
                         *op++ = std::uint8_t(e >> 16);
+                        ZB_REFILL();
+                        e = lt[bitbuf & litMask];
                         continue;
                     }
                 }
@@ -653,6 +683,8 @@ private:
                 result = kFailed;
                 break;
             }
+            ZB_REFILL();
+            e = lt[bitbuf & litMask];
             op = copyMatch(op, dist, len);
         }
 #undef ZB_REFILL

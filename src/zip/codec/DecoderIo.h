@@ -26,11 +26,24 @@ public:
     }
 };
 
+// Room past the stated size that a lent output buffer must have (see lendAll).
+inline constexpr std::size_t kLendMargin = 320;
+
 class DecodeOutput {
 public:
     virtual ~DecodeOutput() = default;
     // Takes decoded bytes. May throw (too long for the stated size, write failure).
     virtual void write(const std::uint8_t* data, std::size_t size) = 0;
+    // An output that keeps the whole member in memory may lend that memory here, so
+    // a decoder can decode straight into it instead of through a buffer of its own: it
+    // returns room for `size` (the stated size) plus kLendMargin bytes, which the
+    // decoder may overwrite. The decoder still hands every byte on through write(), in
+    // order; bytes decoded in place arrive at the address where the output expects
+    // them, and need no copy. Others return nullptr (the default).
+    virtual std::uint8_t* lendAll(std::size_t size) {
+        (void)size;
+        return nullptr;
+    }
 };
 
 // What a decoder may know about the member it decodes.

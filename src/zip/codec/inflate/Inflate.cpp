@@ -227,6 +227,8 @@ constexpr std::size_t kDefaultChunk = 256 * 1024;
 // Room the fast loop needs after the write position: three literals, a longest match,
 // and the overshoot of a piecewise copy.
 constexpr std::size_t kOutMargin = 320;
+// Below this size a lent output saves too little to be worth asking for.
+constexpr std::size_t kMinLentSize = 1024;
 // Input the fast loop needs ahead of the read position: two eight-byte refills.
 constexpr std::ptrdiff_t kInMargin = 16;
 constexpr std::size_t kMaxInBuffer = 64 * 1024;
@@ -252,6 +254,17 @@ public:
             ip_ = ipEnd_ = inBuf_.get();
         }
 
+        // An output that lends its memory is decoded into directly, as long as the
+        // member keeps to its stated size; a member small enough to gain nothing keeps
+        // to a window of its own.
+        if (p.uncompressedSize >= kMinLentSize && p.uncompressedSize < SIZE_MAX - kLendMargin) {
+            if (std::uint8_t* lent = out_.lendAll(std::size_t(p.uncompressedSize))) {
+                static_assert(kLendMargin >= kOutMargin);
+                useWindow(lent, std::size_t(p.uncompressedSize) + kOutMargin, 0);
+                lent_ = true;
+                return;
+            }
+        }
         // A member known to be small gets a window just large enough to hold all of it.
         std::size_t cap = kHistory + kDefaultChunk;
         if (p.uncompressedSize > 0 && p.uncompressedSize < kDefaultChunk)
@@ -344,13 +357,18 @@ private:
     void allocateWindow(std::size_t cap) {
         auto fresh = std::make_unique_for_overwrite<std::uint8_t[]>(cap);
         std::size_t keep = 0;
-        if (window_) {
-            keep = std::min<std::size_t>(std::size_t(op_ - window_.get()), kHistory);
+        if (base_) {
+            keep = std::min<std::size_t>(std::size_t(op_ - base_), kHistory);
             std::memcpy(fresh.get(), op_ - keep, keep);
         }
-        window_ = std::move(fresh);
-        op_ = flushFrom_ = window_.get() + keep;
-        opFastEnd_ = window_.get() + cap - kOutMargin;
+        ownWindow_ = std::move(fresh);
+        useWindow(ownWindow_.get(), cap, keep);
+    }
+
+    void useWindow(std::uint8_t* base, std::size_t cap, std::size_t keep) {
+        base_ = base;
+        op_ = flushFrom_ = base + keep;
+        opFastEnd_ = base + cap - kOutMargin;
         winCap_ = cap;
     }
 
@@ -358,11 +376,12 @@ private:
     void flushWindow() {
         if (op_ > flushFrom_) out_.write(flushFrom_, std::size_t(op_ - flushFrom_));
         flushFrom_ = op_;
-        if (winCap_ < kHistory + kDefaultChunk) {
+        if (lent_ || winCap_ < kHistory + kDefaultChunk) {
+            lent_ = false;
             allocateWindow(kHistory + kDefaultChunk);  // the member is bigger than it said
             return;
         }
-        std::uint8_t* base = window_.get();
+        std::uint8_t* base = base_;
         if (std::size_t(op_ - base) > kHistory) {
             std::memmove(base, op_ - kHistory, kHistory);
             op_ = flushFrom_ = base + kHistory;
@@ -419,16 +438,23 @@ private:
         } else if (dist >= 8) {
             do {
                 std::memcpy(op, src, 8);
-                op += 8;
-                src += 8;
+                std::memcpy(op + 8, src + 8, 8);
+                op += 16;
+                src += 16;
             } while (op < end);
         } else if (dist == 1) {
-            std::memset(op, *src, len);
+            // A run of one byte: eight of it a store, no call.
+            const std::uint64_t run = std::uint64_t(*src) * 0x0101010101010101u;
+            do {
+                std::memcpy(op, &run, 8);
+                op += 8;
+            } while (op < end);
         } else {
             // Short period: lay down bytes one at a time until the pattern repeated a
             // whole number of times spans 8 bytes, then copy 8 at a time from that
             // multiple of the distance.
-            const std::size_t stride = dist * ((8 + dist - 1) / dist);
+            static constexpr std::uint8_t kStride[8] = {0, 0, 8, 9, 8, 10, 12, 14};
+            const std::size_t stride = kStride[dist];
             std::uint8_t* const firstWords = std::min(end, op + (stride - dist));
             while (op < firstWords) *op++ = *src++;
             src = op - stride;
@@ -448,7 +474,7 @@ private:
         unsigned len = take(16);
         const unsigned nlen = take(16);
         if (padBits_ > bitsleft_ || (len ^ nlen) != 0xffff) return false;
-        if (inPlace_ && padBits_ == 0) {
+        if (inPlace_ && padBits_ == 0 && !lent_) {
             // The whole bytes left in the bit buffer are the ones just before ip_: step
             // back over them, and the block's bytes lie at ip_ in the input's memory.
             ip_ -= bitsleft_ >> 3;
@@ -476,7 +502,7 @@ private:
         bitbuf_ = 0;  // empty now; drop the look-ahead copies of the bytes read directly below
         while (len > 0) {
             if (op_ > opFastEnd_) flushWindow();
-            const std::size_t room = std::min<std::size_t>(len, std::size_t(window_.get() + winCap_ - op_));
+            const std::size_t room = std::min<std::size_t>(len, std::size_t(base_ + winCap_ - op_));
             if (ip_ < ipEnd_) {
                 // Bytes already buffered first.
                 const std::size_t n = std::min(room, std::size_t(ipEnd_ - ip_));
@@ -594,7 +620,7 @@ private:
         const std::uint8_t* const ipFastEnd = ipEnd_ - kInMargin;
         std::uint8_t* op = op_;
         std::uint8_t* const opFastEnd = opFastEnd_;
-        const std::uint8_t* const base = window_.get();
+        const std::uint8_t* const base = base_;
         std::uint64_t bitbuf = bitbuf_;
         unsigned bitsleft = bitsleft_;
         const std::uint64_t litMask = (std::uint64_t(1) << litBits) - 1;
@@ -728,7 +754,7 @@ private:
         const std::size_t dist =
             (d >> 16) + std::size_t((bitbuf_ & ((std::uint64_t(1) << total) - 1)) >> ((d >> 8) & 0xf));
         drop(total);
-        if (dist > std::size_t(op_ - window_.get())) return kFailed;
+        if (dist > std::size_t(op_ - base_)) return kFailed;
         op_ = copyMatch(op_, dist, len);
         return kGoOn;
     }
@@ -754,7 +780,11 @@ private:
     unsigned bitsleft_ = 0;
     unsigned padBits_ = 0;
 
-    std::unique_ptr<std::uint8_t[]> window_;
+    // The window: the output's own memory while it is lent (the stated size plus
+    // kOutMargin), else ownWindow_.
+    std::unique_ptr<std::uint8_t[]> ownWindow_;
+    std::uint8_t* base_ = nullptr;
+    bool lent_ = false;
     std::size_t winCap_ = 0;
     std::uint8_t* op_ = nullptr;
     std::uint8_t* flushFrom_ = nullptr;

@@ -259,7 +259,8 @@ int main() {
                 for (auto& o : outs) std::fill(o.begin(), o.end(), 0);
                 timeGroup(list, d.second, outs);
                 for (std::size_t i = 0; i < list.size(); ++i)
-                    if (!std::equal(list[i]->plain.begin(), list[i]->plain.end(), outs[i].begin())) throw std::runtime_error(d.first + " decoded otherwise: " + name);
+                    if (!std::equal(list[i]->plain.begin(), list[i]->plain.end(), outs[i].begin()))
+                        throw std::runtime_error(d.first + " decoded otherwise: " + name);
             }
             std::vector<double> best(decoders.size(), 1e30);
             for (int r = 0; r < rounds; ++r)

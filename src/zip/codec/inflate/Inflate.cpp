@@ -9,8 +9,9 @@
 // - Bits come from a 64-bit buffer refilled eight bytes at a time from a large input
 //   buffer, so the inner loop refills once per literal run or match, not per field.
 // - Output goes into one large window that keeps the last 32 KiB as history. Matches
-//   are copied in 8- or 16-byte pieces (the window has slack for the overshoot), and the
-//   window is handed to the output side in large pieces.
+//   are copied in pieces of 8 to 32 bytes (the window has slack for the overshoot), and
+//   the window is handed to the output side in large pieces. An output side that keeps
+//   the whole member in memory lends it instead, and the member is decoded in place.
 // - Stored data is copied once: straight from the input side into the window. When the
 //   input side holds the whole compressed member in memory, the decoder reads it in
 //   place, and stored blocks go from there to the output side without entering the
@@ -594,8 +595,8 @@ private:
 
     // Decodes symbols while there is room for a whole step in both buffers. The loop
     // body is compiled twice: once for any x86-64 (or other) processor and once with
-    // the variable-shift and bit-field instructions of BMI2, chosen at run time; the
-    // bit buffer work is most of the loop and those instructions halve it.
+    // the variable-shift and bit-field instructions of BMI2, chosen at run time: the
+    // bit buffer work is most of the loop, and those instructions shorten it.
     Step fastLoop(const std::uint32_t* lt, unsigned litBits, const std::uint32_t* dt, unsigned distBits) {
 #if defined(__x86_64__) && defined(__GNUC__)
         static const bool hasBmi2 = __builtin_cpu_supports("bmi2");
@@ -614,8 +615,8 @@ private:
     // All state is held in locals so the compiler keeps it in registers. The entry of
     // the next symbol is looked up before a match is copied, so the table load overlaps
     // the copy.
-    [[gnu::always_inline]] inline Step fastLoopBody(const std::uint32_t* lt, unsigned litBits,
-                                                    const std::uint32_t* dt, unsigned distBits) {
+    [[gnu::always_inline]] inline Step fastLoopBody(const std::uint32_t* lt, unsigned litBits, const std::uint32_t* dt,
+                                                    unsigned distBits) {
         const std::uint8_t* ip = ip_;
         const std::uint8_t* const ipFastEnd = ipEnd_ - kInMargin;
         std::uint8_t* op = op_;

@@ -168,39 +168,55 @@ TEST(InflateBlocks, MatchAtExactlyTheBytesProducedSoFar) {
     EXPECT_EQ(r.out, test::toBytes("01234567890123456789"));
 }
 
+// Lends a buffer of the stated size plus the margin, counts the bytes that arrive
+// anywhere but in place, and refuses bytes past the stated size.
+struct LendingOutput : DecodeOutput {
+    explicit LendingOutput(std::size_t size) : buffer(size + kLendMargin), stated(size) {}
+    std::uint8_t* lendAll(std::size_t size) override { return size == stated ? buffer.data() : nullptr; }
+    void write(const std::uint8_t* data, std::size_t size) override {
+        if (size > stated - used) throw std::length_error("longer than stated");
+        copied += data != buffer.data() + used ? size : 0;
+        std::memmove(buffer.data() + used, data, size);
+        used += size;
+    }
+    Bytes buffer;
+    std::size_t stated, used = 0, copied = 0;
+};
+
 TEST(InflateBlocks, MatchCopiesOfEveryShortDistanceAtTheBufferEnds) {
-    // Distances below, at and above the widths the copies are made in, each as a run
-    // of matches (decoded in the fast loop) and then as the last symbol, ending exactly
-    // at the end of the output and within the final bytes of the input; the decoder is
-    // told the exact size, so its window is no larger than the member needs.
+    // Distances below, at and above the widths copies are made in: a run of matches
+    // (the fast loop), then one that ends the output within the final bytes of the
+    // input. Into a lent buffer of one byte too few (refused), the exact size and more.
     for (unsigned dist = 1; dist <= 40; ++dist) {
         for (unsigned len : {3u, 8u, 15u, 16u, 17u, 31u, 32u, 33u, 100u, 258u}) {
             BitWriter w;
-            w.bits(1, 1);
-            w.bits(1, 2);
+            w.bits(3, 3);  // last, fixed codes
             Bytes expect;
-            auto literal = [&](std::uint8_t b) {
-                w.fixedSymbol(b);
-                expect.push_back(b);
+            auto literals = [&](unsigned n, std::uint8_t b, std::uint8_t step) {
+                for (unsigned i = 0; i < n; ++i, b += step) w.fixedSymbol(b), expect.push_back(b);
             };
-            auto match = [&] {
-                fixedLength(w, len);
-                fixedDistance(w, dist);
-                for (unsigned i = 0; i < len; ++i) expect.push_back(expect[expect.size() - dist]);
+            auto matches = [&](int n) {
+                for (int k = 0; k < n; ++k, fixedLength(w, len), fixedDistance(w, dist))
+                    for (unsigned i = 0; i < len; ++i) expect.push_back(expect[expect.size() - dist]);
             };
-            for (unsigned i = 0; i < dist; ++i) literal(std::uint8_t('A' + i));
-            for (int i = 0; i < 6; ++i) match();
-            for (int i = 0; i < 20; ++i) literal('z');
-            match();
+            literals(dist, 'A', 1);
+            matches(6);
+            literals(20, 'z', 0);
+            matches(1);
             w.fixedSymbol(256);
             const Bytes packed = w.finish();
-            DecodeParams p;
-            p.compressedSize = packed.size();
-            p.uncompressedSize = expect.size();
-            for (std::size_t piece : {std::size_t(3), SIZE_MAX}) {
-                const auto r = test::runDecoder(inflate, packed, p, piece);
-                ASSERT_TRUE(r.ok) << dist << " " << len;
-                EXPECT_EQ(r.out, expect) << dist << " " << len << " piece " << piece;
+            for (std::size_t stated : {expect.size() - 1, expect.size(), expect.size() + 9}) {
+                test::MemoryInput in(packed);
+                LendingOutput out(stated);
+                const DecodeParams p{8, 0, packed.size(), stated};
+                if (stated < expect.size()) {
+                    EXPECT_THROW(inflate(in, out, p), std::length_error);
+                    continue;
+                }
+                ASSERT_TRUE(inflate(in, out, p)) << dist << " " << len;
+                EXPECT_TRUE(out.used == expect.size() && std::equal(expect.begin(), expect.end(), out.buffer.begin()))
+                    << dist << " " << len << " stated " << stated;
+                EXPECT_EQ(out.copied, stated >= 1024 ? 0 : expect.size()) << dist << " " << len;
             }
         }
     }
@@ -264,26 +280,18 @@ TEST(InflateBlocks, LongCodesGoThroughSubTables) {
     std::vector<std::uint8_t> dist(30, 0);
     for (unsigned i = 0; i <= 13; ++i) dist[i] = std::uint8_t(i + 1);
     dist[14] = dist[29] = 15;
-    auto withMatch = [&](unsigned distSym, unsigned extraBits, unsigned rounds = 1) {
+    auto withMatch = [&](unsigned distSym, unsigned extraBits) {
         return dynamicBlock(lit, dist, [&](BitWriter& w, const auto& lc, const auto& dc) {
-            for (unsigned round = 0; round < rounds; ++round) {
-                for (unsigned s : {0u, 12u, 14u, 5u, 14u}) w.code(lc[s], lit[s]);
-                w.code(lc[257], lit[257]);  // length 3
-                w.code(dc[distSym], dist[distSym]);
-                w.bits(0, extraBits);
-            }
+            for (unsigned s : {0u, 12u, 14u, 5u, 14u}) w.code(lc[s], lit[s]);
+            w.code(lc[257], lit[257]);  // length 3
+            w.code(dc[distSym], dist[distSym]);
+            w.bits(0, extraBits);
             w.code(lc[256], lit[256]);
         });
     };
-    // Once (decoded near the end of the input, symbol by symbol), and many times (most
-    // of them in the fast loop, which looks sub-tables up in its own way).
-    for (unsigned rounds : {1u, 40u}) {
-        const auto r = decode(withMatch(3, 0, rounds));  // distance 4
-        ASSERT_TRUE(r.ok) << rounds;
-        Bytes expect;
-        for (unsigned round = 0; round < rounds; ++round) expect.insert(expect.end(), {0, 12, 14, 5, 14, 12, 14, 5});
-        EXPECT_EQ(r.out, expect) << rounds;
-    }
+    const auto r = decode(withMatch(3, 0));  // distance 4
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.out, (Bytes{0, 12, 14, 5, 14, 12, 14, 5}));
     EXPECT_FALSE(decode(withMatch(13, 5)).ok);   // distance 97, after 5 bytes
     EXPECT_FALSE(decode(withMatch(29, 13)).ok);  // distance 24577, a 15-bit code
 }

@@ -124,58 +124,6 @@ TEST(InflateRoundTrip, BytesAfterTheLastBlockAreLeftAlone) {
     expectRoundTrip(plain, packed, paramsFor(packed, plain), SIZE_MAX, "with trailing bytes");
 }
 
-// Lends a buffer of the stated size plus the margin, and counts the bytes that arrive
-// anywhere but in place; refuses bytes past the stated size.
-struct LendingOutput : DecodeOutput {
-    explicit LendingOutput(std::size_t size) : buffer(size + kLendMargin), stated(size) {}
-    std::uint8_t* lendAll(std::size_t size) override { return size == stated ? buffer.data() : nullptr; }
-    void write(const std::uint8_t* data, std::size_t size) override {
-        if (size > stated - used) throw std::length_error("longer than stated");
-        if (data != buffer.data() + used) {
-            std::memmove(buffer.data() + used, data, size);
-            copied += size;
-        }
-        used += size;
-    }
-    Bytes buffer;
-    std::size_t stated;
-    std::size_t used = 0;
-    std::size_t copied = 0;
-};
-
-TEST(InflateRoundTrip, LentOutputIsDecodedInPlace) {
-    for (const auto& s : samples()) {
-        for (int level : {0, 6}) {
-            const Bytes packed = test::zlibDeflateRaw(s.data, level);
-            const std::string what = std::string(s.name) + " level " + std::to_string(level);
-            test::MemoryInput in(packed);
-            LendingOutput out(s.data.size());
-            ASSERT_TRUE(inflate(in, out, paramsFor(packed, s.data))) << what;
-            ASSERT_EQ(out.used, s.data.size()) << what;
-            EXPECT_TRUE(std::equal(s.data.begin(), s.data.end(), out.buffer.begin())) << what;
-            if (s.data.size() >= 1024) {
-                EXPECT_EQ(out.copied, 0u) << what;
-            }
-        }
-    }
-    // A member longer than it said is refused by the output; one shorter is whole.
-    const Bytes plain = test::wordyText(300000, 11);
-    const Bytes packed = test::zlibDeflateRaw(plain, 6);
-    for (std::size_t stated : {plain.size() - 1, plain.size() / 2, plain.size() + 5000}) {
-        test::MemoryInput in(packed);
-        LendingOutput out(stated);
-        DecodeParams p = paramsFor(packed, plain);
-        p.uncompressedSize = stated;
-        if (stated < plain.size()) {
-            EXPECT_THROW(inflate(in, out, p), std::length_error) << stated;
-        } else {
-            ASSERT_TRUE(inflate(in, out, p));
-            ASSERT_EQ(out.used, plain.size());
-            EXPECT_TRUE(std::equal(plain.begin(), plain.end(), out.buffer.begin()));
-        }
-    }
-}
-
 TEST(InflateRoundTrip, OutputSideExceptionPassesOn) {
     const Bytes plain = test::wordyText(400000, 10);
     const Bytes packed = test::zlibDeflateRaw(plain, 6);

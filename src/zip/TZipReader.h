@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/DateTime.h"
@@ -194,6 +195,8 @@ protected:
     bool busy_ = false;
     std::string lastSkipDetail_;
     std::vector<std::string> warnings_;
+    // The texts already in warnings_, so that a repeated one is found at once.
+    std::unordered_set<std::string> warningSet_;
     // Adds a warning once.
     void warn(const std::string& text);
 

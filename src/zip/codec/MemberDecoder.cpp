@@ -2,7 +2,7 @@
 // unsupported, so such members fail cleanly.
 #include "zip/codec/MemberDecoder.h"
 
-#include <vector>
+#include <memory>
 
 #include "zip/codec/MemberInput.h"
 #include "zip/records/ZipRecords.h"
@@ -49,11 +49,12 @@ std::string methodName(std::uint16_t method) {
 }
 
 bool copyStored(DecodeInput& in, DecodeOutput& out) {
-    std::vector<std::uint8_t> buf(kDecodeBlockSize);
+    // Not zero-filled: every byte written out was read in first.
+    const auto buf = std::make_unique_for_overwrite<std::uint8_t[]>(kDecodeBlockSize);
     for (;;) {
-        std::size_t n = in.read(buf.data(), buf.size());
+        std::size_t n = in.read(buf.get(), kDecodeBlockSize);
         if (n == 0) return true;
-        out.write(buf.data(), n);
+        out.write(buf.get(), n);
     }
 }
 

@@ -28,7 +28,7 @@ std::size_t MemberInput::read(std::uint8_t* buffer, std::size_t size) {
     while (done < size) {
         if (pos_ < len_) {
             std::size_t n = std::min(size - done, len_ - pos_);
-            std::memcpy(buffer + done, block_.data() + pos_, n);
+            std::memcpy(buffer + done, block_.get() + pos_, n);
             pos_ += n;
             done += n;
             continue;
@@ -39,8 +39,8 @@ std::size_t MemberInput::read(std::uint8_t* buffer, std::size_t size) {
             done += fetch(buffer + done, size - done);
             continue;
         }
-        if (block_.empty()) block_.resize(kDecodeBlockSize);
-        len_ = fetch(block_.data(), kDecodeBlockSize);
+        if (!block_) block_ = std::make_unique_for_overwrite<std::uint8_t[]>(kDecodeBlockSize);
+        len_ = fetch(block_.get(), kDecodeBlockSize);
         pos_ = 0;
     }
     return done;

@@ -29,16 +29,16 @@ void MemberOutput::write(const std::uint8_t* data, std::size_t size) {
             size -= kDecodeBlockSize;
             continue;
         }
-        if (buf_.empty()) buf_.resize(kDecodeBlockSize);
+        if (!buf_) buf_ = std::make_unique_for_overwrite<std::uint8_t[]>(kDecodeBlockSize);
         std::size_t n = std::min(size, kDecodeBlockSize - len_);
-        std::memcpy(buf_.data() + len_, data, n);
+        std::memcpy(buf_.get() + len_, data, n);
         len_ += n;
         data += n;
         size -= n;
         if (len_ == kDecodeBlockSize) {
             // Reset first: a raising flush must not leave the block to be written again.
             len_ = 0;
-            flushBlock(buf_.data(), kDecodeBlockSize);
+            flushBlock(buf_.get(), kDecodeBlockSize);
         }
     }
 }
@@ -46,7 +46,7 @@ void MemberOutput::write(const std::uint8_t* data, std::size_t size) {
 void MemberOutput::finish() {
     std::size_t n = len_;
     len_ = 0;
-    flushBlock(buf_.data(), n);
+    flushBlock(buf_.get(), n);
 }
 
 MemberOutput::Sink streamSink(TStream& target) {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <vector>
+#include <memory>
 
 #include "zip/codec/DecoderIo.h"
 #include "zip/io/TStream.h"
@@ -37,7 +37,8 @@ private:
     std::uint64_t limit_;
     Sink sink_;
     Progress progress_;
-    std::vector<std::uint8_t> buf_;
+    // Taken without zero-filling when first needed (see MemberInput).
+    std::unique_ptr<std::uint8_t[]> buf_;
     std::size_t len_ = 0;
     std::uint64_t written_ = 0;
     std::uint32_t crc_;

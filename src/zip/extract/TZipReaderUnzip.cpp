@@ -22,7 +22,7 @@
 #include "zip/codec/MemberOutput.h"
 #include "zip/extract/ExtractPath.h"
 #include "zip/extract/LinkTarget.h"
-#include "zip/extract/TargetFolder.h"
+#include "zip/extract/TargetResolver.h"
 #include "zip/extract/TempMemberFile.h"
 #include "zip/reader/MemberOverlap.h"
 #include "zip/records/LocalHeader.h"
@@ -62,7 +62,7 @@ std::uint32_t unixFileType(const TZipHeaderInfo& h) {
 class ZipExtractRun {
 public:
     ZipExtractRun(TZipReader& reader, bool toBuffer, int& extracted, platform::DirHandle dest)
-        : r_(reader), toBuffer_(toBuffer), extracted_(extracted), dest_(std::move(dest)) {}
+        : r_(reader), toBuffer_(toBuffer), extracted_(extracted), targets_(std::move(dest), reader.destDir_) {}
 
     void execute() {
         refuseOverlaps();
@@ -106,6 +106,8 @@ private:
         std::uint64_t compressed = 0;
         ZipCrypto* cipher = nullptr;
         TargetFolder place;
+        // Whether an entry stands in the target's place.
+        bool occupied = false;
         // Declared after `place`, whose open folder it writes in.
         std::optional<TempMemberFile> temp;
         std::string linkText;
@@ -304,7 +306,7 @@ private:
         if (toBuffer_) return Step::Done;
         if (r_.RecreateDirs && !job.folder.empty()) {
             TargetFolder made;
-            TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, job.folder, true, true, made);
+            TargetOutcome outcome = targets_.resolve(job.folder, true, true, made);
             if (outcome != TargetOutcome::Ready) return unreachable(job, outcome, made, job.folder);
         }
         ++extracted_;
@@ -346,7 +348,7 @@ private:
     Step reachTarget(MemberJob& job) {
         if (toBuffer_) return Step::Next;
         job.place = TargetFolder();
-        TargetOutcome outcome = resolveTarget(dest_, r_.destDir_, job.target, false, true, job.place);
+        TargetOutcome outcome = targets_.resolve(job.target, false, true, job.place);
         return outcome == TargetOutcome::Ready ? Step::Next : unreachable(job, outcome, job.place, job.target);
     }
 
@@ -375,7 +377,7 @@ private:
     // folder is never replaced, a file only as the overwrite rule says.
     Step settleExisting(MemberJob& job) {
         if (toBuffer_) return Step::Next;
-        std::optional<platform::NodeInfo> existing = job.place.folder.entry(job.place.name);
+        std::optional<platform::NodeInfo> existing = job.place.folder->entry(job.place.name);
         if (existing && existing->kind == platform::NodeKind::Directory)
             return skipped(job, skipCreateFailed, job.target, "a folder of that name exists");
         if (existing && r_.OverwriteMode != Always) {
@@ -384,7 +386,7 @@ private:
             // The prompt's handler may name another place; it is reached as safely.
             if (job.target != asked) {
                 if (const Step reached = reachTarget(job); reached != Step::Next) return reached;
-                existing = job.place.folder.entry(job.place.name);
+                existing = job.place.folder->entry(job.place.name);
                 if (existing && existing->kind == platform::NodeKind::Directory)
                     return skipped(job, skipCreateFailed, job.target, "a folder of that name exists");
             }
@@ -393,6 +395,7 @@ private:
         if (existing && existing->kind == platform::NodeKind::File && !(existing->mode & S_IWUSR) &&
             !r_.ReplaceReadOnly)
             return skipped(job, skipCreateFailed, job.target, "the existing file is read-only");
+        job.occupied = existing.has_value();
         return Step::Next;
     }
 
@@ -400,7 +403,7 @@ private:
     // kept in memory.
     Step openOutput(MemberJob& job) {
         if (!toBuffer_ && !job.isLink) {
-            job.temp.emplace(job.place.folder, job.target);
+            job.temp.emplace(*job.place.folder, job.target, job.occupied, unnamedWorks_);
             if (!job.temp->created()) return skipped(job, skipCreateFailed, job.target, job.temp->error());
         }
         // A link's text is short; a member that says otherwise is not a link.
@@ -514,22 +517,22 @@ private:
     // stays inside the destination. False (and reported) when that fails.
     bool commitMember(TargetFolder& place, std::optional<TempMemberFile>& temp, const std::string& linkText, int index,
                       const std::string& target, const TZipHeaderInfo& h) {
-        const platform::FileTime time = memberFileTime(h);
+        const platform::FileTime time = fileTime(h);
         if (!temp) {
-            if (!linkStaysInside(place.base, place.below, linkText)) {
+            if (!linkStaysInside(*place.base, place.below, linkText)) {
                 r_.lastSkipDetail_ = "link to \"" + linkText + "\" leads outside the destination";
                 skip(skipUnsafeName, h.storedName(), index, h);
                 return false;
             }
             std::string tempName;
-            if (!place.folder.createTempLink(linkText, kTempMemberPrefix, tempName)) {
+            if (!place.folder->createTempLink(linkText, kTempMemberPrefix, tempName)) {
                 r_.lastSkipDetail_ = "the link could not be made";
                 skip(skipCreateFailed, target, index, h);
                 return false;
             }
-            place.folder.setEntryTime(tempName, time);
-            if (!place.folder.rename(tempName, place.name)) {
-                place.folder.remove(tempName);
+            place.folder->setEntryTime(tempName, time);
+            if (!place.folder->rename(tempName, place.name)) {
+                place.folder->remove(tempName);
                 r_.lastSkipDetail_ = "the link could not be put in place";
                 skip(skipCreateFailed, target, index, h);
                 return false;
@@ -550,6 +553,18 @@ private:
         return true;
     }
 
+    // The member's time for its file. Turning a local DOS time into an instant reads
+    // the time zone afresh each time (a file lookup), and members in a row often share
+    // one: the last conversion is kept.
+    platform::FileTime fileTime(const TZipHeaderInfo& h) {
+        if (h.modTimeUtc) return memberFileTime(h);
+        if (!lastDosTime_ || *lastDosTime_ != h.dosDateTime) {
+            lastDosTime_ = h.dosDateTime;
+            lastFileTime_ = memberFileTime(h);
+        }
+        return lastFileTime_;
+    }
+
     // The permissions of an extracted file: the member's own (Unix host) when
     // attributes are kept, else those of a new file, less write permission for a
     // member stored read-only.
@@ -564,7 +579,11 @@ private:
     TZipReader& r_;
     bool toBuffer_;
     int& extracted_;
-    platform::DirHandle dest_;
+    TargetResolver targets_;
+    // Whether new files may be made unnamed here; cleared when the file system refuses.
+    bool unnamedWorks_ = true;
+    std::optional<std::uint32_t> lastDosTime_;
+    platform::FileTime lastFileTime_;
     std::uint32_t newFileMode_ = platform::newFileMode();
 };
 

@@ -1,9 +1,8 @@
-// The folder that receives a member, reached from the destination one component at a
-// time without following links (a link among them, also one an earlier member made,
-// could lead anywhere), and created where missing. The destination itself, and a path
-// that an OnStartUnZip handler moved out of it, are followed as the caller named them.
+// The folder that receives a member, as TargetResolver reaches it: the open folder,
+// the entry's name in it and the folders that lead there from the destination.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,16 +17,12 @@ enum class TargetOutcome {
 };
 
 struct TargetFolder {
-    platform::DirHandle folder;      // the open folder that receives the entry
-    std::string name;                // the entry's name in it (empty for a folder entry)
-    std::vector<std::string> below;  // the folders from the destination to `folder`
-    platform::DirHandle base;        // where `below` starts (the destination)
-    std::string error;               // what went wrong, for the report
+    // Shared with the resolver, which keeps the folders it opened for the next members.
+    std::shared_ptr<const platform::DirHandle> folder;  // the open folder that receives the entry
+    std::string name;                                   // the entry's name in it (empty for a folder entry)
+    std::vector<std::string> below;                     // the folders from the destination to `folder`
+    std::shared_ptr<const platform::DirHandle> base;    // where `below` starts (the destination)
+    std::string error;                                  // what went wrong, for the report
 };
-
-// Resolves `target` (a file's path, or a folder's path when `isFolder`) against the
-// destination `destDir`, whose open folder is `dest`.
-TargetOutcome resolveTarget(const platform::DirHandle& dest, const std::string& destDir, const std::string& target,
-                            bool isFolder, bool create, TargetFolder& out);
 
 }  // namespace zb::zip

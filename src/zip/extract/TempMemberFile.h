@@ -1,10 +1,14 @@
-// A member's bytes on their way to the target: a new file, created exclusively and
-// readable by its owner only, beside the target in the target's own folder. Only a
-// member that decoded completely with the right CRC is given its mode and time and
-// renamed over the target, so the target is always a new inode (a link or a file with
-// several hard links in its place is replaced, never written through) and a member
-// that fails for any reason leaves the existing file as it was. Whatever is not
-// committed is removed when the object goes.
+// A member's bytes on their way to the target, never visible under the target's name
+// before they are complete and true. A member whose name is still free is written to
+// an unnamed file in the target's folder (where the file system offers them) and
+// linked in under its name only at the end (failing rather than replacing a file that
+// took the name meanwhile): no temporary name, no rename. Otherwise the file is created
+// exclusively, readable by its owner only, under a hidden name beside the target and
+// renamed over the target at the end, so the target is always a new inode (a link or
+// a file with several hard links in its place is replaced, never written through).
+// Only a member that decoded completely with the right CRC is given its mode and time
+// and committed; whatever is not committed is removed when the object goes, so a
+// member that fails for any reason leaves the existing file as it was.
 #pragma once
 
 #include <cstdint>
@@ -17,9 +21,11 @@ namespace zb::zip {
 
 class TempMemberFile {
 public:
-    // Creates the temporary file in `folder` (which must outlive this object) for the
-    // target `path` (the path under which the disk-fault seam sees its writes).
-    TempMemberFile(const platform::DirHandle& folder, std::string path);
+    // Creates the file in `folder` (which must outlive this object) for the target
+    // `path` (the path under which the disk-fault seam sees its writes). `replacing`
+    // says an entry of the target's name exists. `unnamedWorks` is the run's note
+    // whether unnamed files are worth trying; cleared when the file system refuses one.
+    TempMemberFile(const platform::DirHandle& folder, std::string path, bool replacing, bool& unnamedWorks);
     ~TempMemberFile();
     TempMemberFile(const TempMemberFile&) = delete;
     TempMemberFile& operator=(const TempMemberFile&) = delete;
@@ -27,6 +33,8 @@ public:
     // False when the file could not be created; error() says why.
     bool created() const { return fd_ >= 0; }
     const std::string& error() const { return error_; }
+    // Whether the file has no name until it is committed.
+    bool unnamed() const { return created() && name_.empty(); }
     // Where the decoder's blocks go; a failed write raises ECantWriteUCF.
     MemberOutput::Sink sink();
     // Mode, time and (when asked) a flush to disk, then close; false on failure.
@@ -34,8 +42,14 @@ public:
     // Puts the finished file in the place of `name`; false when that fails.
     bool commit(const std::string& name);
 
+    // Whether new files may be unnamed at all (on by default); tests turn it off to
+    // follow the path of file systems without them.
+    static void allowUnnamed(bool allow);
+
 private:
     void discard();
+    bool openUnnamed(bool& unnamedWorks);
+    bool linkUnnamed(const std::string& name);
 
     const platform::DirHandle& folder_;
     std::string path_;
@@ -43,6 +57,7 @@ private:
     std::string error_;
     int fd_ = -1;
     bool committed_ = false;
+    bool finished_ = false;
 };
 
 // Prefix of every temporary name (a hidden name, so a left-over is easy to tell).

@@ -209,6 +209,7 @@ void TZipReader::ClearArchive() {
     endCentral_.clear();
     loaded_ = false;
     warnings_.clear();
+    warningSet_.clear();
     stamp_.reset();
     directoryChanged_ = false;
     archiveCommentLoaded_ = false;
@@ -219,9 +220,7 @@ void TZipReader::ClearArchive() {
 }
 
 void TZipReader::warn(const std::string& text) {
-    for (const std::string& w : warnings_)
-        if (w == text) return;
-    warnings_.push_back(text);
+    if (warningSet_.insert(text).second) warnings_.push_back(text);
 }
 
 void TZipReader::processMessagesAndCancel() {

@@ -95,6 +95,7 @@ void TZipReader::readDirectoryOnce() {
     if (loaded_ && stamp_ && stamp == stamp_) return;
     stamp_ = stamp;
     warnings_.clear();
+    warningSet_.clear();
     sorted_.reset();
     members_ = std::make_unique<TSortedZip>(ByNone, TDuplicates::Reject, true);
     loaded_ = false;

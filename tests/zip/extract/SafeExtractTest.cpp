@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/AttackCorpus.h"
 #include "zip/DamagedArchiveBuilder.h"
 #include "zip/ReaderTestSupport.h"
+#include "zip/extract/TempMemberFile.h"
 
 namespace zb::zip {
 namespace {
@@ -131,33 +133,56 @@ TEST(SafeExtract, FailedMemberLeavesTheExistingFileByteIdenticalAndNoStrayFile) 
          },
          0, "bulk.bin"},
     };
+    // Each failure over good files of the same names, and into an empty folder, where a
+    // new file is written unnamed where the file system allows it, or under a hidden name.
     for (const Failure& f : failures) {
-        SCOPED_TRACE(f.label);
-        TempDir dir;
-        const fs::path dest = dir / "dest";
-        dir.write("dest/big.txt", "PRECIOUS\n");
-        dir.write("dest/secret.txt", "PRECIOUS\n");
-        dir.write("dest/bulk.bin", "PRECIOUS\n");
-        const TreeSnapshot before = snapshotTree(dest);
-        const fs::path victim = dest / f.victim;
-        const fs::path archive = dir.write("bad.zip", f.damage(a));
-        auto run = [&] {
-            ExtractAll x(archive, dest, kDamagedPassword);
-            if (f.setUp) f.setUp(x.reader);
-            try {
-                x.reader.UnZip();
-            } catch (const EZipError&) {}
-            return 0;
-        };
-        if (f.fileSizeLimit) {
-            EXPECT_EQ(runInChild(run, false, f.fileSizeLimit), 0);
-        } else {
-            run();
+        for (const bool existing : {true, false}) {
+            for (const bool unnamed : {true, false}) {
+                if (existing && !unnamed) continue;  // replacing never uses an unnamed file
+                SCOPED_TRACE(std::string(f.label) + (existing ? ", over good files" : ", into an empty folder") +
+                             (unnamed ? "" : ", hidden names only"));
+                TempDir dir;
+                const fs::path dest = dir / "dest";
+                fs::create_directories(dest);
+                if (existing)
+                    for (const SourceMember& m : members) dir.write("dest/" + m.name, "PRECIOUS\n");
+                const TreeSnapshot before = snapshotTree(dest);
+                const fs::path victim = dest / f.victim;
+                const fs::path archive = dir.write("bad.zip", f.damage(a));
+                auto run = [&] {
+                    TempMemberFile::allowUnnamed(unnamed);
+                    ExtractAll x(archive, dest, kDamagedPassword);
+                    if (f.setUp) f.setUp(x.reader);
+                    try {
+                        x.reader.UnZip();
+                    } catch (const EZipError&) {}
+                    TempMemberFile::allowUnnamed(true);
+                    return 0;
+                };
+                if (f.fileSizeLimit) {
+                    EXPECT_EQ(runInChild(run, false, f.fileSizeLimit), 0);
+                } else {
+                    run();
+                }
+                if (existing) {
+                    const TreeSnapshot after = snapshotTree(dest);
+                    EXPECT_EQ(after.size(), before.size()) << "a stray file was left";
+                    EXPECT_TRUE(after.at(victim.string()) == before.at(victim.string()));
+                    EXPECT_TRUE(readFile(victim) == "PRECIOUS\n");
+                    continue;
+                }
+                // Nothing of the failed member under its own name, and whatever else is
+                // there is a whole member.
+                EXPECT_FALSE(fs::exists(fs::symlink_status(victim)));
+                for (const auto& entry : fs::directory_iterator(dest)) {
+                    const std::string name = entry.path().filename().string();
+                    auto member = std::find_if(members.begin(), members.end(),
+                                               [&](const SourceMember& m) { return m.name == name; });
+                    ASSERT_NE(member, members.end()) << "a stray file was left: " << name;
+                    EXPECT_TRUE(readFile(entry.path()) == member->content) << name;
+                }
+            }
         }
-        const TreeSnapshot after = snapshotTree(dest);
-        EXPECT_EQ(after.size(), before.size()) << "a stray file was left";
-        EXPECT_TRUE(after.at(victim.string()) == before.at(victim.string()));
-        EXPECT_TRUE(readFile(victim) == "PRECIOUS\n");
     }
 }
 

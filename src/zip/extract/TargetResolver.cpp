@@ -1,7 +1,5 @@
-// Resolving a member's target folder. See TargetFolder.h.
-#include "zip/extract/TargetFolder.h"
-
-#include <fcntl.h>
+// Resolving a member's target folder. See TargetResolver.h.
+#include "zip/extract/TargetResolver.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,38 +14,43 @@ std::vector<std::string> components(const std::string& path) {
     while (start <= path.size()) {
         std::size_t end = path.find('/', start);
         if (end == std::string::npos) end = path.size();
-        std::string part = path.substr(start, end - start);
+        if (end > start && !(end - start == 1 && path[start] == '.')) parts.emplace_back(path, start, end - start);
         start = end + 1;
-        if (!part.empty() && part != ".") parts.push_back(std::move(part));
     }
     return parts;
 }
 
 }  // namespace
 
-TargetOutcome resolveTarget(const platform::DirHandle& dest, const std::string& destDir, const std::string& target,
-                            bool isFolder, bool create, TargetFolder& out) {
-    std::string prefix = destDir.empty() ? std::string() : destDir == "/" ? destDir : destDir + "/";
+TargetResolver::TargetResolver(platform::DirHandle dest, std::string destDir)
+    : dest_(std::make_shared<const platform::DirHandle>(std::move(dest))),
+      prefix_(destDir.empty() ? std::string() : destDir == "/" ? destDir : destDir + "/") {
+    open_.push_back(dest_);
+}
+
+TargetOutcome TargetResolver::resolve(const std::string& target, bool isFolder, bool create, TargetFolder& out) {
+    const bool inside = prefix_.empty() ? (target.empty() || target.front() != '/')
+                                        : target.compare(0, prefix_.size(), prefix_) == 0;
     std::string below;
-    if (prefix.empty() ? (target.empty() || target.front() != '/') : target.compare(0, prefix.size(), prefix) == 0) {
-        below = target.substr(prefix.size());
-        out.base = dest.duplicate();
+    if (inside) {
+        below = target.substr(prefix_.size());
+        out.base = dest_;
     } else {
         // The caller's handler chose another place: its folder is taken as named.
+        // Folder entries never reach a handler, so only files come here.
         std::string path = target;
         while (path.size() > 1 && path.back() == '/') path.pop_back();
         const std::size_t slash = path.rfind('/');
         const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
         below = path.substr(slash == std::string::npos ? 0 : slash + 1);
-        // Folder entries never reach a handler, so only files come here.
-        out.base = platform::DirHandle::open(folder);
-        if (!out.base.valid()) {
+        out.base = std::make_shared<const platform::DirHandle>(platform::DirHandle::open(folder));
+        if (!out.base->valid()) {
             out.error = std::string("cannot open folder ") + folder + ": " + std::strerror(errno);
             return TargetOutcome::Blocked;
         }
     }
-    if (!out.base.valid()) {
-        out.error = std::string("cannot open the destination: ") + std::strerror(errno);
+    if (!out.base->valid()) {
+        out.error = "cannot open the destination";
         return TargetOutcome::Blocked;
     }
     std::vector<std::string> parts = components(below);
@@ -62,14 +65,28 @@ TargetOutcome resolveTarget(const platform::DirHandle& dest, const std::string& 
             out.error = "no file name";
             return TargetOutcome::Blocked;
         }
-        out.name = parts.back();
+        out.name = std::move(parts.back());
         parts.pop_back();
     }
+    return walk(parts, create, inside, out);
+}
+
+TargetOutcome TargetResolver::walk(const std::vector<std::string>& parts, bool create, bool keep, TargetFolder& out) {
     out.below.clear();
-    platform::DirHandle current = out.base.duplicate();
-    for (const std::string& p : parts) {
+    std::size_t shared = 0;
+    if (keep) {
+        while (shared < parts.size() && shared < openNames_.size() && parts[shared] == openNames_[shared]) ++shared;
+        out.below.assign(parts.begin(), parts.begin() + std::ptrdiff_t(shared));
+    }
+    std::shared_ptr<const platform::DirHandle> current = keep ? open_[shared] : out.base;
+    if (keep) {
+        openNames_.resize(shared);
+        open_.resize(shared + 1);
+    }
+    for (std::size_t i = shared; i < parts.size(); ++i) {
+        const std::string& p = parts[i];
         platform::ChildFolder outcome;
-        platform::DirHandle next = current.child(p, create, outcome);
+        platform::DirHandle next = current->child(p, create, outcome);
         if (outcome == platform::ChildFolder::IsLink) {
             out.error = "folder \"" + p + "\" is a link";
             return TargetOutcome::ThroughLink;
@@ -80,7 +97,11 @@ TargetOutcome resolveTarget(const platform::DirHandle& dest, const std::string& 
             return TargetOutcome::Blocked;
         }
         out.below.push_back(p);
-        current = std::move(next);
+        current = std::make_shared<const platform::DirHandle>(std::move(next));
+        if (keep) {
+            openNames_.push_back(p);
+            open_.push_back(current);
+        }
     }
     out.folder = std::move(current);
     return TargetOutcome::Ready;

@@ -8,7 +8,9 @@
 //
 // Data: $ZB_BENCH_DIR/corpus and $ZB_BENCH_DIR/smallfiles (default ZB_BENCH_DIR
 // /tmp/zb-bench-data), built on first use with the generators in $ZB_BENCH_SCRIPTS
-// (default /work/shared/bench). Rounds: $ZB_BENCH_ROUNDS (default 3).
+// (default /work/shared/bench). Rounds: $ZB_BENCH_ROUNDS (default 3). Ours packs with
+// one thread per core unless $ZB_BENCH_THREADS names a count (1: the single-thread
+// path, for a before/after comparison).
 
 #include <algorithm>
 #include <cstdio>
@@ -60,6 +62,7 @@ int main(int, char** argv) {
     const fs::path data = envOr("ZB_BENCH_DIR", "/tmp/zb-bench-data");
     const fs::path scripts = envOr("ZB_BENCH_SCRIPTS", "/work/shared/bench");
     const int rounds = std::max(1, std::atoi(envOr("ZB_BENCH_ROUNDS", "3").c_str()));
+    const std::string threads = envOr("ZB_BENCH_THREADS", "");
     fs::create_directories(data);
     const fs::path out = data / "out";
     fs::create_directories(out);
@@ -107,7 +110,10 @@ int main(int, char** argv) {
                 fs::remove(peerZip);
                 // Alternate which tool goes first, so neither always meets a warm cache.
                 auto runOurs = [&] {
-                    ours.push_back(timedRun({cli, "zip", "-q", "-r", "-D", "--root", dir.string(), lv, ourZip.string(), "."}, dir));
+                    std::vector<std::string> args{cli, "zip", "-q", "-r", "-D", "--root", dir.string(), lv};
+                    if (!threads.empty()) args.insert(args.end(), {"--threads", threads});
+                    args.insert(args.end(), {ourZip.string(), "."});
+                    ours.push_back(timedRun(args, dir));
                 };
                 auto runPeer = [&] {
                     peer.push_back(timedRun({"zip", "-q", "-r", "-D", "-X", lv, peerZip.string(), "."}, dir));

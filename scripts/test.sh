@@ -8,9 +8,10 @@ preset="${1:-ci}"
 scripts/install-deps.sh
 cmake --preset "$preset" >/dev/null
 if [ "$preset" = tsan ]; then
-  # ThreadSanitizer covers the code that runs threads: the file finder.
-  cmake --build --preset "$preset" -j "$(nproc)" --target test_findfile
-  ctest --preset "$preset" -j "$(nproc)" -L findfile
+  # ThreadSanitizer covers the code that runs threads: the file finder and the
+  # writer's workers.
+  cmake --build --preset "$preset" -j "$(nproc)" --target test_findfile test_zip_threads
+  ctest --preset "$preset" -j "$(nproc)" -L 'findfile|threads'
 else
   cmake --build --preset "$preset" -j "$(nproc)"
   ctest --preset "$preset" -j "$(nproc)"

@@ -1,9 +1,11 @@
 // The backup run. See BackupRun.h.
 #include "backup/BackupRun.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <thread>
 
 #include "log/LogEntry.h"
 #include "platform/FileSystem.h"
@@ -155,6 +157,8 @@ void configureWriter(zip::TZipWriter& writer, const BackupPage& page, const std:
     writer.SetPackLevel(r.packLevel < 0 ? 0 : r.packLevel > 9 ? 9 : r.packLevel);
     writer.SetAddDirEntriesOnRecurse(false);
     writer.OverwriteMode = zip::Always;
+    // Every core packs; the archive is the same as with one.
+    writer.SetThreads(int(std::max(1u, std::thread::hardware_concurrency())));
 }
 
 // Writes the archive under a temporary name and puts it in place; returns the number

@@ -71,6 +71,7 @@ struct ZipOptions {
     bool freshen = false;                 // -f
     bool replace = false;                 // --replace
     bool quiet = false;
+    int threads = 0;  // --threads: files packed at once; 0 = one per core
 };
 
 int runListCommand(const ListOptions& options, ArchiveIo& io);

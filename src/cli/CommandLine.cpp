@@ -214,6 +214,8 @@ void addZipCommand(CLI::App& app, ExitCode& exitCode) {
     cmd->add_flag("-f,--freshen", options->freshen, "Only replace members by newer files, add nothing new");
     cmd->add_flag("--replace", options->replace, "Replace members whatever the files' dates, add new ones");
     cmd->add_flag("-q,--quiet", options->quiet, "No file list; only warnings and errors");
+    cmd->add_option("--threads", options->threads, "Files packed at once (default: one per core)")
+        ->check(CLI::PositiveNumber);
     runArchiveCommand(cmd, options, &runZipCommand, true, exitCode);
 }
 

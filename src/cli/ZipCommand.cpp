@@ -6,11 +6,15 @@
 // is named on the error stream and makes the exit code non-zero; a file that changed
 // while it was packed is named too, but it is in the archive as read. What is no data
 // (a pipe, a device, a link that leads nowhere) is named and left out without making
-// the run fail; with -y a link of any kind is stored as the link it is.
+// the run fail; with -y a link of any kind is stored as the link it is. Files are
+// packed by one thread per core unless --threads says otherwise; the archive is the
+// same whatever the count.
+#include <algorithm>
 #include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <thread>
 
 #include "cli/ArchiveCommandSupport.h"
 #include "cli/ArchiveCommands.h"
@@ -145,6 +149,7 @@ bool configureWriter(zip::TZipWriter& w, const ZipOptions& options, const std::s
     w.SetExcludeList(patternsFor(options.exclude, root));
     w.SetNoCompressList(options.noCompress);
     w.SetZipAction(options.freshen ? zip::zaFreshen : options.replace ? zip::zaReplace : zip::zaUpdate);
+    w.SetThreads(options.threads > 0 ? options.threads : int(std::max(1u, std::thread::hardware_concurrency())));
     return folderEntries;
 }
 

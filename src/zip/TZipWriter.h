@@ -69,6 +69,12 @@ public:
     // followed. Off by default: the backup run packs what links name.
     bool StoreLinks() const { return storeLinks_; }
     void SetStoreLinks(bool value) { storeLinks_ = value; }
+    // Threads that read, checksum and compress files at once. With more than one,
+    // workers pack the listed files ahead while this thread raises every event and
+    // writes the members in their order; the archive and the events are the same as
+    // with one. Below 1 raises std::out_of_range.
+    int Threads() const { return threads_; }
+    void SetThreads(int value);
 
     // A new name first writes a changed archive comment into the current archive.
     // (Hides the reader's setter, which knows nothing of writing.)
@@ -131,6 +137,7 @@ private:
     std::vector<std::string> noCompressList_;
     bool addDirEntriesOnRecurse_ = false;
     bool storeLinks_ = false;
+    int threads_ = 1;
 };
 
 }  // namespace zb::zip

@@ -16,6 +16,12 @@ namespace zb::zip {
 
 namespace {
 
+ZipInputFile::Stamp stampOf(const struct stat& st) {
+    return {std::uint64_t(st.st_dev),        std::uint64_t(st.st_ino),         std::uint64_t(st.st_size),
+            std::int64_t(st.st_mtim.tv_sec), std::int64_t(st.st_mtim.tv_nsec), std::int64_t(st.st_ctim.tv_sec),
+            std::int64_t(st.st_ctim.tv_nsec)};
+}
+
 // A link's text can be longer than lstat says (links under /proc report 0).
 constexpr std::size_t kMaxLinkText = 1 << 20;
 
@@ -96,6 +102,7 @@ void ZipInputFile::describe(const struct stat& st) {
     mode_ = std::uint32_t(st.st_mode);
     modTimeUtc_ = std::int64_t(st.st_mtim.tv_sec);
     modTimeNanos_ = std::int64_t(st.st_mtim.tv_nsec);
+    stamp_ = stampOf(st);
     attributes_ = platform::faArchive | ((st.st_mode & S_IWUSR) ? 0u : std::uint32_t(platform::faReadOnly));
     const std::string name = path_.filename().string();
     if (!name.empty() && name[0] == '.') attributes_ |= platform::faHidden;
@@ -111,6 +118,12 @@ bool ZipInputFile::changedSinceOpened() const {
     if (::fstat(fd_, &st) != 0) return true;
     return std::uint64_t(st.st_size) != size_ || std::int64_t(st.st_mtim.tv_sec) != modTimeUtc_ ||
            std::int64_t(st.st_mtim.tv_nsec) != modTimeNanos_;
+}
+
+std::optional<ZipInputFile::Stamp> ZipInputFile::currentStamp() const {
+    struct stat st {};
+    if (isLink_ || ::fstat(fd_, &st) != 0) return std::nullopt;
+    return stampOf(st);
 }
 
 std::size_t ZipInputFile::read(void* buffer, std::size_t size) {

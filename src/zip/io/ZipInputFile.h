@@ -5,13 +5,15 @@
 // file changed while it was read (its size or modification time moved) is asked
 // afterwards, so that the run can say so. When links are kept, a link is never
 // followed: its text (read with readlink) is what the member holds, and its own mode
-// and time describe it.
+// and time describe it. A file's stamp (which file, its size, its change times) lets
+// the writer tell whether bytes read ahead by a worker are still the file's bytes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -29,6 +31,18 @@ class ZipInputFile {
 public:
     enum class OpenResult { Opened, Missing, NotRegular, Failed };
 
+    // Which file, and its state: any write to it moves the change time.
+    struct Stamp {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::uint64_t size = 0;
+        std::int64_t modSeconds = 0;
+        std::int64_t modNanos = 0;
+        std::int64_t changeSeconds = 0;
+        std::int64_t changeNanos = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+
     // nullptr with `result` set when the file cannot be opened as a regular file.
     // With `keepLinks`, a link (to anything, or to nothing) is taken as itself.
     static std::unique_ptr<ZipInputFile> open(const std::filesystem::path& path, OpenResult& result,
@@ -45,6 +59,9 @@ public:
     std::int64_t modTimeUtc() const { return modTimeUtc_; }  // seconds, when opened
     // Whether the file's size or modification time differs from when it was opened.
     bool changedSinceOpened() const;
+    // The stamp when opened, and now (none for a link, or when it cannot be taken).
+    const Stamp& openedStamp() const { return stamp_; }
+    std::optional<Stamp> currentStamp() const;
 
     // Up to `size` bytes; 0 at the end of the file. Throws SourceReadError on an I/O
     // error.
@@ -67,6 +84,7 @@ private:
     std::uint32_t mode_ = 0;
     std::int64_t modTimeUtc_ = 0;
     std::int64_t modTimeNanos_ = 0;
+    Stamp stamp_;
     bool isLink_ = false;
     std::string linkText_;
 };

@@ -32,6 +32,11 @@ void TZipWriter::SetPackLevel(int level) {
     packLevel_ = level;
 }
 
+void TZipWriter::SetThreads(int value) {
+    if (value < 1) throw std::out_of_range("Threads must be at least 1");
+    threads_ = value;
+}
+
 void TZipWriter::SetStorePaths(bool value) {
     if (value == storePaths_) return;
     storePaths_ = value;
@@ -149,10 +154,11 @@ int TZipWriter::Zip() {
         }
         // Entries are taken one at a time, so a handler may look at the list meanwhile.
         const std::vector<std::string> files = FilesList;
-        for (const std::string& path : files) {
-            if (run.zipOne(path)) {
+        if (threads_ > 1 && !files.empty()) run.startPool();
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (run.zipListed(files, i)) {
                 ++run.count;
-                if (dispose_) run.disposeList.push_back(path);
+                if (dispose_) run.disposeList.push_back(files[i]);
             }
         }
         run.writeDirectory();

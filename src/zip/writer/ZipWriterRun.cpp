@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/ArchiveHost.h"
 #include "platform/DateTime.h"
@@ -316,9 +317,14 @@ void TZipWriter::Run::writeFolderEntry(const std::string& path, WriterMember& m)
     if (w.OnEndZip) w.OnEndZip(w, path, 0, 0, 0);
 }
 
-bool TZipWriter::Run::writeFileMember(const std::string& path, WriterMember& m, ZipInputFile& in) {
+int TZipWriter::Run::levelFor(const std::string& path) const {
     const bool store = w.packLevel_ == 0 || matchesSpecList(w.noCompressList_, fileNamePart(path));
-    const int level = store ? 0 : w.packLevel_;
+    return store ? 0 : w.packLevel_;
+}
+
+bool TZipWriter::Run::writeFileMember(const std::string& path, WriterMember& m, ZipInputFile& in) {
+    const int level = levelFor(path);
+    const PackedMember* packed = packedAhead ? packedFor(path, in, level) : nullptr;
     MemberWriter writer(*out, *deflater, {[this](std::size_t n) { progress(n); }, [this] { processMessages(); }});
     bool forceZip64 = false;
     int changes = 0;
@@ -328,7 +334,15 @@ bool TZipWriter::Run::writeFileMember(const std::string& path, WriterMember& m, 
         MemberWriter::Outcome outcome;
         try {
             m.flags = baseFlags;
-            outcome = writer.write(in, m, level, w.Password, forceZip64);
+            if (packed) {
+                // Only a first attempt can come from the workers.
+                const PackedMember& ahead = *std::exchange(packed, nullptr);
+                outcome = writer.replay(
+                    in, ahead, [this](PackedPiece& piece) { return pool->nextPiece(piece); }, m, w.Password,
+                    forceZip64);
+            } else {
+                outcome = writer.write(in, m, level, w.Password, forceZip64);
+            }
         } catch (const SourceReadError&) {
             // The file cannot be read to its end: give it up and say so.
             dropPartialMember(start);

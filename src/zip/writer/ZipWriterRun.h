@@ -18,6 +18,7 @@
 #include "zip/io/ZipOutputFile.h"
 #include "zip/records/StoredName.h"
 #include "zip/records/WriterRecords.h"
+#include "zip/writer/PackingPool.h"
 
 namespace zb::zip {
 
@@ -48,10 +49,27 @@ struct TZipWriter::Run {
     std::unique_ptr<TFileStream> old;
     std::vector<WriterMember> oldMembers;  // archive order
 
+    // Workers packing the listed files ahead (none with one thread), the next listed
+    // file to queue for them, and whether the file being zipped is their next member.
+    std::unique_ptr<PackingPool> pool;
+    std::size_t nextAhead = 0;
+    bool packedAhead = false;
+
     void expand();
     void readOldArchive();
     void openOutput();
     void updatePass();
+    // The steps with workers (ZipWriterAhead.cpp).
+    void startPool();
+    // Zips the listed file `files[index]` (as zipOne), the workers packing the
+    // following files meanwhile.
+    bool zipListed(const std::vector<std::string>& files, std::size_t index);
+    // What the workers made of the file `in` is open on, when it is still that file's
+    // content at `level`; nullptr when the writer must pack it itself.
+    const PackedMember* packedFor(const std::string& path, ZipInputFile& in, int level);
+    // 0 (store) or the level a file is compressed at.
+    int levelFor(const std::string& path) const;
+
     // Zips one file (a path ending in "/" is a folder entry); false when it was left out.
     bool zipOne(const std::string& path);
     // The steps of zipOne.

@@ -40,9 +40,9 @@ if [ ! -e "$data/corpus" ]; then
 fi
 
 if ((quick)); then
-    rounds=1 levels=6 members=(100000)
+    rounds=1 levels=6 members=(100000) emptyFiles=200000
 else
-    rounds=3 levels=1,6,9 members=(100000 200000 1000000)
+    rounds=3 levels=1,6,9 members=(100000 200000 1000000) emptyFiles=1000000
 fi
 
 # Each step's output goes to the log; its RESULT lines are what the table shows.
@@ -62,6 +62,7 @@ run deflate env ZB_BENCH_DIR="$data/corpus" "$bin/bench_deflate_bench" 1 "" "$le
 run backup env ZB_BENCH_DIR="$data" ZB_BENCH_SCRIPTS="$scripts" ZB_BENCH_ROUNDS=$rounds "$bin/bench_zip_bench"
 run extract env ZB_BENCH_DIR="$data/corpus" ZB_BENCH_ROUNDS=$((quick ? 1 : 3)) "$bin/bench_unzip_bench"
 run members env ZB_BENCH_WORK="$data/members" "$src/bench/member-count.sh" "$bin/zipbackup-cli" "${members[@]}"
+run memory env ZB_BENCH_WORK="$data/memory" "$src/bench/backup-memory.sh" "$bin/zipbackup-cli" "$emptyFiles" 1000
 
 echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(date -u +%Y-%m-%d)"

@@ -162,6 +162,10 @@ int TZipWriter::Zip() {
             }
         }
         run.writeDirectory();
+        // The component reads the finished archive's directory below: the run's own
+        // copy of it goes first, so that the two never take memory at once.
+        run.releaseDirectory();
+        run.pool.reset();
         run.finishOutput();
         if (run.split)
             run.layOntoParts();
@@ -173,6 +177,7 @@ int TZipWriter::Zip() {
         throw;
     }
     if (dispose_) run.disposePass();
+    std::vector<std::string>().swap(FilesList);
     adoptWrittenArchive(run.commentWasModified && !run.updating, run.comment);
     restore();
     if (OnZipComplete) OnZipComplete(*this, run.count);

@@ -212,7 +212,7 @@ bool TZipWriter::Run::zipOne(const std::string& path) {
     else if (!writeFileMember(path, m, *in))
         return leaveOut();
     names.insert(readBack);
-    members.push_back(std::move(m));
+    addToDirectory(m);
     return true;
 }
 
@@ -269,7 +269,7 @@ std::unique_ptr<ZipInputFile> TZipWriter::Run::openSource(const std::string& pat
 }
 
 bool TZipWriter::Run::nameTaken(const std::string& readBack, const std::string& path) {
-    if (!names.count(readBack)) return false;
+    if (!names.contains(readBack)) return false;
     askRetry(path, skipNoOverwrite);
     return true;
 }
@@ -464,23 +464,29 @@ void TZipWriter::Run::copyMember(WriterMember member) {
         left -= want;
         processMessages();
     }
-    members.push_back(std::move(member));
+    addToDirectory(member);
+}
+
+void TZipWriter::Run::addToDirectory(const WriterMember& member) {
+    if (directory.empty() || directory.back().size() >= kCopyBlock) {
+        directory.emplace_back();
+        directory.back().reserve(kCopyBlock + 512);
+    }
+    directory.back() += centralHeaderBytes(member);
+    ++memberCount;
 }
 
 void TZipWriter::Run::writeDirectory() {
     const std::uint64_t offset = out->position();
-    std::string buffer;
-    for (const WriterMember& m : members) {
-        buffer += centralHeaderBytes(m);
-        if (buffer.size() >= kCopyBlock) {
-            out->write(buffer.data(), buffer.size());
-            buffer.clear();
-        }
-    }
-    out->write(buffer.data(), buffer.size());
+    for (const std::string& block : directory) out->write(block.data(), block.size());
     const std::uint64_t size = out->position() - offset;
-    const std::string end = endRecordBytes(members.size(), size, offset, comment);
+    const std::string end = endRecordBytes(memberCount, size, offset, comment);
     out->write(end.data(), end.size());
+}
+
+void TZipWriter::Run::releaseDirectory() {
+    directory = {};
+    names = {};
 }
 
 void TZipWriter::Run::finishOutput() {

@@ -18,6 +18,7 @@
 #include "zip/io/ZipOutputFile.h"
 #include "zip/records/StoredName.h"
 #include "zip/records/WriterRecords.h"
+#include "zip/writer/NameIndex.h"
 #include "zip/writer/PackingPool.h"
 
 namespace zb::zip {
@@ -33,8 +34,11 @@ struct TZipWriter::Run {
     std::filesystem::path target;  // the archive itself, or the temporary file
     std::unique_ptr<ZipOutputFile> out;
     std::unique_ptr<Deflater> deflater;
-    std::vector<WriterMember> members;      // the new directory, in archive order
-    std::unordered_set<std::string> names;  // every stored name written, as it reads back
+    // The new central directory, in archive order, as its bytes in blocks: a member
+    // costs its record, not the writer's working copy of it.
+    std::vector<std::string> directory;
+    std::uint64_t memberCount = 0;
+    NameIndex names;  // every stored name written, as it reads back
     std::string comment;
     bool commentWasModified = false;
     std::uint64_t totalBytes = 0;
@@ -94,7 +98,11 @@ struct TZipWriter::Run {
     // Tells OnSkippingFile; true when the handler asks to try again.
     bool askRetry(const std::string& path, TSkipReason reason);
     void copyMember(WriterMember member);
+    // Adds a finished member's central record to the directory.
+    void addToDirectory(const WriterMember& member);
     void writeDirectory();
+    // Frees the directory and the names once the archive is complete.
+    void releaseDirectory();
     void finishOutput();
     void replaceArchive();
     // Lays the finished archive onto the parts of a split set (ZipWriterSplit.cpp).

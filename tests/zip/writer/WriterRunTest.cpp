@@ -347,6 +347,20 @@ TEST_F(WriterRunTest, DuplicateStoredNamesAreReportedAndLeftOut) {
     EXPECT_EQ(skipped[0], std::make_pair(skipNoOverwrite, other + "a.txt"));
 }
 
+// The check holds however many members come before: names met first, last and in
+// between are found again after thousands of others.
+TEST_F(WriterRunTest, DuplicatesAmongThousandsOfMembersAreFound) {
+    for (int i = 0; i < 3000; ++i) dir.write("many/n" + std::to_string(i), "");
+    for (int i : {0, 1777, 2999}) dir.write("again/n" + std::to_string(i), "x");
+    int skipped = 0;
+    w.OnSkippingFile = [&](TZipReader&, TSkipReason r, const std::string& p, int, bool&) {
+        skipped += r == skipNoOverwrite && p.find("/again/") != std::string::npos;
+    };
+    w.FilesList = {(dir / "many/*").string(), (dir / "again/*").string()};
+    EXPECT_EQ(w.Zip(), 3000);
+    EXPECT_EQ(skipped, 3);
+}
+
 TEST_F(WriterRunTest, AFileThatVanishedIsReported) {
     std::vector<std::string> missing;
     w.OnNoSuchFile = [&](TZipWriter&, const std::string& p) { missing.push_back(p); };

@@ -8,7 +8,7 @@
 # Usage: bench/backup-memory.sh CLI [FILES] [FOLDERS]
 #   ZB_BENCH_WORK  where the tree and the archives go (default /tmp/zb-bench-data/memory)
 set -euo pipefail
-cli=${1:?usage: backup-memory.sh CLI [FILES] [FOLDERS]}
+cli=$(realpath "${1:?usage: backup-memory.sh CLI [FILES] [FOLDERS]}")  # the runs start in the tree
 files=${2:-1000000}
 folders=${3:-1000}
 work=${ZB_BENCH_WORK:-/tmp/zb-bench-data/memory}

@@ -26,6 +26,7 @@
 #include "zip/TZipWriter.h"
 #include "zip/ZipErrors.h"
 #include "zip/checksum/Crc32.h"
+#include "zip/records/LocalHeader.h"
 #include "zip/writer/PackingPool.h"
 
 namespace zb::zip {
@@ -148,15 +149,13 @@ struct Outcome {
 // The archive's bytes with each member's data (its encryption header and what follows)
 // blanked out: the records around it must still be the same.
 std::string withoutMemberData(std::string bytes) {
-    std::size_t pos = 0;
-    while (pos + 30 <= bytes.size() && bytes.compare(pos, 4, "PK\x03\x04") == 0) {
-        auto u16 = [&](std::size_t at) {
-            return std::size_t(std::uint8_t(bytes[at]) | std::uint8_t(bytes[at + 1]) << 8);
-        };
-        const std::size_t size = u16(pos + 18) | u16(pos + 20) << 16;
-        const std::size_t data = pos + 30 + u16(pos + 26) + u16(pos + 28);
-        std::fill_n(bytes.begin() + std::ptrdiff_t(data), std::min(size, bytes.size() - data), '\0');
-        pos = data + size;
+    LocalHeader h;
+    for (std::size_t pos = 0; pos + LocalHeader::kFixedSize <= bytes.size() &&
+                              h.decodeFixed(reinterpret_cast<const std::uint8_t*>(bytes.data() + pos));) {
+        const std::size_t data = pos + std::size_t(h.size());
+        std::fill_n(bytes.begin() + std::ptrdiff_t(data), std::min<std::size_t>(h.compressedSize, bytes.size() - data),
+                    '\0');
+        pos = data + h.compressedSize;
     }
     return bytes;
 }

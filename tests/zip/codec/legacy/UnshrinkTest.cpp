@@ -89,31 +89,16 @@ TEST(Unshrink, GrowingBeyondThirteenBitsIsMalformed) {
     EXPECT_FALSE(decode(s.bytes(), 1).ok);
 }
 
-TEST(Unshrink, PartialClearAtNineBitsFreesLeavesOnly) {
+TEST(Unshrink, PartialClearFreesLeavesOnlyAtNineAndTwelveBits) {
     // 257 "ab", 258 "ba", 259 "abc" (prefix 257). The clear frees 258 and 259, keeps
     // 257, which 259 built on. 258 is then reused for "cd", 259 for "dc".
-    ShrinkStream s;
-    s.text("ab").code(257).text("c").partialClear().text("d").code(258).code(257);
-    expectDecodes(s,
-                  "ab"
-                  "ab"
-                  "c"
-                  "d"
-                  "cd"
-                  "ab");
-}
-
-TEST(Unshrink, PartialClearAtTwelveBits) {
-    ShrinkStream s;
-    s.grow().grow().grow();
-    s.text("ab").code(257).text("c").partialClear().text("d").code(258).code(257);
-    expectDecodes(s,
-                  "ab"
-                  "ab"
-                  "c"
-                  "d"
-                  "cd"
-                  "ab");
+    for (int grows : {0, 3}) {
+        SCOPED_TRACE(grows);
+        ShrinkStream s;
+        for (int i = 0; i < grows; ++i) s.grow();
+        s.text("ab").code(257).text("c").partialClear().text("d").code(258).code(257);
+        expectDecodes(s, "ababcdcdab");
+    }
 }
 
 TEST(Unshrink, FreedCodeIsUndefinedUntilReused) {

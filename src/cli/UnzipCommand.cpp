@@ -3,7 +3,8 @@
 // --overwrite prompt|always|never|newer|older) and a password (-P, or asked for on
 // the terminal). Members that fail are reported on the error stream and make the exit
 // code non-zero, as do a pattern that matches nothing and a directory that needed
-// repair; files kept by the overwrite rule do not.
+// repair; files kept by the overwrite rule do not. Members are decoded ahead by one
+// thread per core unless --threads says otherwise; what is written and said is the same.
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -114,6 +115,7 @@ int runUnzipCommand(const UnzipOptions& options, ArchiveIo& io) {
         prepareMemberRun(reader, options, io, current);
         reader.SetDestDir(options.destDir.empty() ? "." : options.destDir);
         reader.RecreateDirs = !options.junkPaths;
+        if (options.threads > 0) reader.SetThreads(options.threads);
         reader.OverwriteMode = *mode;
         reportMembers(reader, options, io, tally);
         askBeforeReplacing(reader, io);

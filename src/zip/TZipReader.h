@@ -74,6 +74,12 @@ public:
     bool RetainAttributes = true;
     bool ReplaceReadOnly = false;
     bool FlushFilesOnClose = false;
+    // Threads that extract at once. With more than one, workers read and decode the
+    // next members (those without a password) into memory while this thread writes
+    // the current one and raises every event; the files, events and reports are the
+    // same as with one. The default is one per core; below 1 raises std::out_of_range.
+    int Threads() const { return extractThreads_; }
+    void SetThreads(int value);
 
     TStartUnzipInfo OnStartUnZipInfo;
     TFilePercentDone OnFilePercentDone;
@@ -210,6 +216,7 @@ private:
 
     std::string destDir_;
     std::string rootDir_;
+    int extractThreads_;
     TZipSortMode sortMode_ = ByNone;
     // Memberwise comment cache: comments are read from the file on first use.
 };

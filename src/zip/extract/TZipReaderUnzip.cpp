@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "platform/ArchiveHost.h"
 #include "platform/DirHandle.h"
@@ -20,6 +21,7 @@
 #include "zip/codec/MemberDecoder.h"
 #include "zip/codec/MemberInput.h"
 #include "zip/codec/MemberOutput.h"
+#include "zip/extract/DecodeAhead.h"
 #include "zip/extract/ExtractPath.h"
 #include "zip/extract/LinkTarget.h"
 #include "zip/extract/TargetResolver.h"
@@ -76,6 +78,7 @@ public:
         // An archive of folder entries alone still makes its folders when folders are
         // recreated; the count given to the handler stays one of files.
         if (stop || (chosen.files == 0 && !(chosen.folders > 0 && r_.RecreateDirs && !toBuffer_))) return;
+        startDecodingAhead(list);
 
         for (int i = 0; i < n; ++i) {
             if (!r_.DoAll && !list[i]->extractMark) continue;
@@ -133,6 +136,26 @@ private:
                 return memberStretchEnd(h) <= archiveSize && localSignatureAt(h, archiveSize);
             }))
             throw EBadZipFile(overlapMessage(*overlap));
+    }
+
+    // With more than one thread, workers decode the selected members they can ahead of
+    // this thread. A set of parts is read through its own stream and keeps to it.
+    void startDecodingAhead(TSortedZip& list) {
+        if (r_.extractThreads_ < 2 || r_.splitSet_ || !r_.archive_) return;
+        std::vector<DecodeAhead::Request> requests;
+        for (int i = 0; i < list.count(); ++i) {
+            const TZipHeaderInfo& h = *list[i];
+            if ((r_.DoAll || h.extractMark) && !h.fileName().empty() &&
+                h.diskNumberStart == std::uint32_t(r_.currentPart_) && DecodeAhead::suits(h))
+                requests.push_back(DecodeAhead::requestFor(i, h));
+        }
+        if (requests.empty()) return;
+        const auto workers = unsigned(std::min<std::size_t>(std::size_t(r_.extractThreads_ - 1), requests.size()));
+        try {
+            ahead_ = std::make_unique<DecodeAhead>(r_.archive_->file().handle(), std::move(requests), workers);
+        } catch (const std::system_error&) {
+            // Without a descriptor or a thread to spare, every member is decoded here.
+        }
     }
 
     // Marks the members the file list selects (all of them when asked for all).
@@ -437,6 +460,8 @@ private:
             if (r_.OnTotalPercentDone)
                 r_.OnTotalPercentDone(r_, percent(std::uint64_t(r_.bytesWritten_), r_.totalBytes_));
         });
+        std::optional<DecodeAhead::Decoded> ready;
+        if (ahead_ && !job.cipher) ready = ahead_->take(job.index, job.dataStart, job.compressed);
         MemberInput input(job.archive, job.compressed, job.cipher, [this] { r_.processMessagesAndCancel(); });
         DecodeParams params;
         params.method = h.compressionMethod;
@@ -446,17 +471,36 @@ private:
 
         // Any exception leaves the run here; the temporary file goes with the job.
         try {
-            job.archive.seek(std::int64_t(job.dataStart), soFromBeginning);
             r_.runningCrc_ = kCrc32Preset;
-            DecodeStatus status = decodeMember(input, output, params);
-            output.finish();
-            job.complete = status == DecodeStatus::Complete;
+            if (ready) {
+                feedDecoded(*ready, output);
+                job.complete = true;
+            } else {
+                job.archive.seek(std::int64_t(job.dataStart), soFromBeginning);
+                DecodeStatus status = decodeMember(input, output, params);
+                output.finish();
+                job.complete = status == DecodeStatus::Complete;
+            }
         } catch (const EBiggerThanUncompressed&) {
             job.tooLong = true;
         }
         r_.runningCrc_ = output.crcRegister();
         job.written = output.written();
         return Step::Next;
+    }
+
+    // A member a worker decoded goes through the same output, block by block, as it
+    // would from its decoder: the same flushes, size checks, events and cancel tests.
+    void feedDecoded(const DecodeAhead::Decoded& decoded, MemberOutput& output) {
+        // At least one test, as the decoder's input makes before its first block.
+        std::size_t at = 0;
+        do {
+            r_.processMessagesAndCancel();
+            const std::size_t n = std::min(kDecodeBlockSize, decoded.size - at);
+            output.write(decoded.bytes.get() + at, n);
+            at += n;
+        } while (at < decoded.size);
+        output.finish();
     }
 
     // A member that decoded whole and true is put in its place; otherwise the
@@ -585,6 +629,8 @@ private:
     std::optional<std::uint32_t> lastDosTime_;
     platform::FileTime lastFileTime_;
     std::uint32_t newFileMode_ = platform::newFileMode();
+    // The workers decoding ahead, when there are any; stopped and joined with the run.
+    std::unique_ptr<DecodeAhead> ahead_;
 };
 
 int TZipReader::UnZip() { return runExtraction(false); }

@@ -4,7 +4,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <stdexcept>
+#include <thread>
 
 #include "platform/Paths.h"
 #include "platform/Ui.h"
@@ -27,9 +30,14 @@ const char* skipReasonText(TSkipReason reason) {
     return "skipped";
 }
 
-TZipReader::TZipReader() = default;
+TZipReader::TZipReader() : extractThreads_(int(std::max(1u, std::thread::hardware_concurrency()))) {}
 
 TZipReader::~TZipReader() = default;
+
+void TZipReader::SetThreads(int value) {
+    if (value < 1) throw std::out_of_range("Threads must be at least 1");
+    extractThreads_ = value;
+}
 
 void TZipReader::SetZipName(const std::string& name) {
     if (name == zipName_) return;
@@ -190,6 +198,7 @@ void TZipReader::Assign(const TZipReader& o) {
     OnGetNextDisk = o.OnGetNextDisk;
     OnUnZipComplete = o.OnUnZipComplete;
     OnGetNextBuffer = o.OnGetNextBuffer;
+    extractThreads_ = o.extractThreads_;
 }
 
 void TZipReader::openArchive() {

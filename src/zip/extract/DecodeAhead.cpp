@@ -1,0 +1,243 @@
+// The workers that decode members ahead of extraction, and the hand-over of what they
+// decoded. One lock guards the queue, the results and the budget; a worker holds it
+// only to take a job or to finish one, never while it reads or decodes.
+#include "zip/extract/DecodeAhead.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <system_error>
+
+#include "zip/TZipHeaderInfo.h"
+#include "zip/checksum/Crc32.h"
+#include "zip/codec/MemberDecoder.h"
+#include "zip/records/LocalHeader.h"
+#include "zip/records/ZipRecords.h"
+
+namespace zb::zip {
+
+namespace {
+
+// The compressed bytes, all in memory: handed to the decoder whole.
+class HeldInput : public DecodeInput {
+public:
+    HeldInput(const std::uint8_t* data, std::size_t size) : data_(data), left_(size) {}
+
+    std::size_t read(std::uint8_t* buffer, std::size_t size) override {
+        const std::size_t n = std::min(size, left_);
+        std::memcpy(buffer, data_, n);
+        data_ += n;
+        left_ -= n;
+        return n;
+    }
+    const std::uint8_t* takeAll(std::size_t& size) override {
+        size = left_;
+        left_ = 0;
+        return data_;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t left_;
+};
+
+// A member's bytes, all in memory, never more than its stated size: a member that
+// decodes longer is given up at once.
+class HeldOutput : public DecodeOutput {
+public:
+    explicit HeldOutput(std::size_t size)
+        : bytes_(std::make_unique_for_overwrite<std::uint8_t[]>(size + kLendMargin)), size_(size) {}
+
+    void write(const std::uint8_t* data, std::size_t size) override {
+        if (size > size_ - written_) throw std::length_error("member longer than stated");
+        // Bytes decoded in place already stand where they belong.
+        if (data != bytes_.get() + written_) std::memcpy(bytes_.get() + written_, data, size);
+        written_ += size;
+    }
+    std::uint8_t* lendAll(std::size_t size) override { return size == size_ ? bytes_.get() : nullptr; }
+
+    std::size_t written() const { return written_; }
+    std::unique_ptr<std::uint8_t[]> release() { return std::move(bytes_); }
+
+private:
+    std::unique_ptr<std::uint8_t[]> bytes_;
+    std::size_t size_;
+    std::size_t written_ = 0;
+};
+
+// Reads exactly `size` bytes at `offset`; false on a short file or an error.
+bool readAt(int fd, std::uint8_t* dest, std::size_t size, std::uint64_t offset) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, dest, size, off_t(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        dest += got;
+        size -= std::size_t(got);
+        offset += std::uint64_t(got);
+    }
+    return true;
+}
+
+// What a job holds at most while it is decoded: both forms of the member.
+std::size_t costOf(const DecodeAhead::Request& r) {
+    return std::size_t(r.compressedSize + r.uncompressedSize) + kLendMargin;
+}
+
+}  // namespace
+
+bool DecodeAhead::suits(const TZipHeaderInfo& h) {
+    if (h.encrypted() || (h.flags & kFlagStrongEncryption) || !methodSupported(h.compressionMethod)) return false;
+    // An offset beyond any file is left to the caller, which reports it.
+    return h.compressedSize > 0 && h.compressedSize <= kMemberLimit && h.uncompressedSize <= kMemberLimit &&
+           h.relativeOffset < (std::uint64_t(1) << 62);
+}
+
+DecodeAhead::Request DecodeAhead::requestFor(int index, const TZipHeaderInfo& h) {
+    Request r;
+    r.index = index;
+    r.headerOffset = h.relativeOffset;
+    r.method = h.compressionMethod;
+    r.flags = h.flags;
+    r.compressedSize = h.compressedSize;
+    r.uncompressedSize = h.uncompressedSize;
+    r.crc32 = h.crc32;
+    return r;
+}
+
+DecodeAhead::DecodeAhead(int archiveFd, std::vector<Request> requests, unsigned workers, std::size_t budget)
+    : fd_(::fcntl(archiveFd, F_DUPFD_CLOEXEC, 0)), budget_(budget) {
+    if (fd_ < 0) throw std::system_error(errno, std::generic_category(), "duplicating the archive descriptor");
+    for (const Request& r : requests) order_.push_back(std::make_shared<Job>(r));
+    try {
+        threads_.reserve(workers);
+        for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { work(); });
+    } catch (...) {
+        stopWorkers();
+        throw;
+    }
+}
+
+DecodeAhead::~DecodeAhead() { stopWorkers(); }
+
+void DecodeAhead::stopWorkers() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    workerWake_.notify_all();
+    for (std::thread& t : threads_)
+        if (t.joinable()) t.join();
+    threads_.clear();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+std::optional<DecodeAhead::Decoded> DecodeAhead::take(int index, std::uint64_t dataStart,
+                                                      std::uint64_t compressedSize) {
+    std::shared_ptr<Job> job;
+    {
+        std::unique_lock lock(mutex_);
+        while (!order_.empty() && order_.front()->request.index < index) dropFront();
+        if (!order_.empty() && order_.front()->request.index == index) {
+            if (started_ == 0) {
+                // No worker has begun it: the caller decodes it rather than wait.
+                dropFront();
+            } else {
+                job = order_.front();
+                callerWake_.wait(lock, [&] { return job->finished; });
+                order_.pop_front();
+                --started_;
+                used_ -= job->cost;
+            }
+        }
+    }
+    workerWake_.notify_all();
+    if (!job || !job->ok || job->dataStart != dataStart || job->request.compressedSize != compressedSize)
+        return std::nullopt;
+    return std::move(job->result);
+}
+
+void DecodeAhead::dropFront() {
+    const std::shared_ptr<Job> job = order_.front();
+    order_.pop_front();
+    if (started_ == 0) return;
+    --started_;
+    if (job->finished)
+        used_ -= job->cost;
+    else
+        job->dropped = true;
+}
+
+void DecodeAhead::work() {
+    for (;;) {
+        std::shared_ptr<Job> job;
+        {
+            std::unique_lock lock(mutex_);
+            workerWake_.wait(lock, [&] {
+                if (stop_) return true;
+                if (started_ >= order_.size()) return false;
+                // The caller's next member may always be decoded; later ones within the budget.
+                return started_ == 0 || used_ + costOf(order_[started_]->request) <= budget_;
+            });
+            if (stop_) return;
+            job = order_[started_++];
+            job->cost = costOf(job->request);
+            used_ += job->cost;
+        }
+        decode(*job);
+        Decoded unwanted;
+        {
+            std::lock_guard lock(mutex_);
+            // The compressed bytes are gone; the decoded ones stay charged until taken.
+            const std::size_t freed = std::size_t(job->request.compressedSize);
+            job->cost -= freed;
+            used_ -= freed;
+            job->finished = true;
+            if (job->dropped) {
+                used_ -= job->cost;
+                unwanted = std::move(job->result);
+            }
+        }
+        callerWake_.notify_all();
+        workerWake_.notify_all();
+    }
+}
+
+void DecodeAhead::decode(Job& job) {
+    const Request& r = job.request;
+    std::uint8_t raw[LocalHeader::kFixedSize];
+    LocalHeader local;
+    if (!readAt(fd_, raw, sizeof raw, r.headerOffset) || !local.decodeFixed(raw)) return;
+    job.dataStart = r.headerOffset + local.size();
+    const std::size_t packed = std::size_t(r.compressedSize), size = std::size_t(r.uncompressedSize);
+    try {
+        if (r.method == kMethodStored) {
+            // Stored bytes are the member: read straight into the result.
+            if (packed != size) return;
+            job.result.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+            if (!readAt(fd_, job.result.bytes.get(), size, job.dataStart)) return;
+        } else {
+            const auto compressed = std::make_unique_for_overwrite<std::uint8_t[]>(packed);
+            if (!readAt(fd_, compressed.get(), packed, job.dataStart)) return;
+            HeldInput in(compressed.get(), packed);
+            HeldOutput out(size);
+            DecodeParams params;
+            params.method = r.method;
+            params.flags = r.flags;
+            params.compressedSize = r.compressedSize;
+            params.uncompressedSize = r.uncompressedSize;
+            if (decodeMember(in, out, params) != DecodeStatus::Complete || out.written() != size) return;
+            job.result.bytes = out.release();
+        }
+        job.result.size = size;
+        job.ok = crc32(job.result.bytes.get(), size) == r.crc32;
+    } catch (...) {
+        // Whatever failed here is met again, and reported, when the caller decodes it.
+    }
+    if (!job.ok) job.result = Decoded();
+}
+
+}  // namespace zb::zip

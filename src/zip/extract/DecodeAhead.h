@@ -1,0 +1,104 @@
+// Decoding ahead of extraction: while the caller's thread does the file-system work of
+// one member (temporary file, writing, mode, time, rename), workers read the next
+// members' compressed bytes through their own descriptor of the archive (pread, so no
+// shared file position), decode them into memory and check their CRC and size.
+//
+// The caller takes the results one member at a time, in the order they were listed.
+// A result is handed over only when the member decoded whole and true; anything else
+// (corrupt data, a size that lies, a read error, a different local header) yields
+// nothing, and the caller decodes the member itself as it always did, so every failure
+// is reported exactly as without workers. The workers never touch the destination and
+// raise no events.
+//
+// Memory is bounded: only members up to kMemberLimit (both sizes) are listed, and the
+// results not yet taken, with the members being decoded, stay within the budget; the
+// member next in line may always be decoded, so the caller never waits on memory.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace zb::zip {
+
+class TZipHeaderInfo;
+
+class DecodeAhead {
+public:
+    static constexpr std::uint64_t kMemberLimit = 16u << 20;
+    static constexpr std::size_t kDefaultBudget = 64u << 20;
+
+    // What a worker needs to know of a member, taken from its central record.
+    struct Request {
+        int index = 0;
+        std::uint64_t headerOffset = 0;
+        std::uint16_t method = 0;
+        std::uint16_t flags = 0;
+        std::uint64_t compressedSize = 0;
+        std::uint64_t uncompressedSize = 0;
+        std::uint32_t crc32 = 0;
+    };
+
+    // A member decoded whole, with its CRC and size as the central record states.
+    struct Decoded {
+        std::unique_ptr<std::uint8_t[]> bytes;
+        std::size_t size = 0;
+    };
+
+    // Whether a member is worth decoding ahead and may be: not encrypted, of a method
+    // the engine decodes, not empty, within the member limit.
+    static bool suits(const TZipHeaderInfo& h);
+    static Request requestFor(int index, const TZipHeaderInfo& h);
+
+    // `archiveFd` is duplicated; the caller's descriptor and its position stay its own.
+    // Raises std::system_error when no descriptor or thread can be had.
+    DecodeAhead(int archiveFd, std::vector<Request> requests, unsigned workers, std::size_t budget = kDefaultBudget);
+    ~DecodeAhead();  // stops and joins the workers; results not taken are dropped
+    DecodeAhead(const DecodeAhead&) = delete;
+    DecodeAhead& operator=(const DecodeAhead&) = delete;
+
+    // The decoded member `index` when a worker decoded it whole and true from the data
+    // at `dataStart` with `compressedSize` bytes (what the caller found in the local
+    // header); empty otherwise. Members listed before `index` and not taken are
+    // dropped (the caller passed them by). A member no worker has started yet is left
+    // to the caller rather than waited for.
+    std::optional<Decoded> take(int index, std::uint64_t dataStart, std::uint64_t compressedSize);
+
+private:
+    struct Job {
+        explicit Job(const Request& r) : request(r) {}
+        Request request;
+        std::size_t cost = 0;  // charged to the budget while the job is held
+        bool finished = false;
+        bool dropped = false;
+        bool ok = false;
+        std::uint64_t dataStart = 0;
+        Decoded result;
+    };
+
+    void work();
+    void decode(Job& job);
+    // Removes the caller's next job from the queue; its charge goes once no worker holds it.
+    void dropFront();
+    // Stops and joins the workers and gives the descriptor back.
+    void stopWorkers();
+
+    int fd_;
+    const std::size_t budget_;
+    std::mutex mutex_;
+    std::condition_variable workerWake_;  // a job to start, room in the budget, or the end
+    std::condition_variable callerWake_;  // a job finished
+    std::deque<std::shared_ptr<Job>> order_;  // not yet taken or dropped; the front is the caller's
+    std::size_t started_ = 0;                 // the jobs at the front of order_ workers have begun
+    std::size_t used_ = 0;
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace zb::zip

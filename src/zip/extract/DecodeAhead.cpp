@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -83,7 +84,7 @@ bool readAt(int fd, std::uint8_t* dest, std::size_t size, std::uint64_t offset) 
 
 // What a job holds at most while it is decoded: both forms of the member.
 std::size_t costOf(const DecodeAhead::Request& r) {
-    return std::size_t(r.compressedSize + r.uncompressedSize) + kLendMargin;
+    return std::size_t(r.compressedSize) + r.uncompressedSize + kLendMargin;
 }
 
 }  // namespace
@@ -97,20 +98,20 @@ bool DecodeAhead::suits(const TZipHeaderInfo& h) {
 
 DecodeAhead::Request DecodeAhead::requestFor(int index, const TZipHeaderInfo& h) {
     Request r;
-    r.index = index;
     r.headerOffset = h.relativeOffset;
+    // Both within the member limit (see suits).
+    r.compressedSize = std::uint32_t(h.compressedSize);
+    r.uncompressedSize = std::uint32_t(h.uncompressedSize);
+    r.crc32 = h.crc32;
+    r.index = index;
     r.method = h.compressionMethod;
     r.flags = h.flags;
-    r.compressedSize = h.compressedSize;
-    r.uncompressedSize = h.uncompressedSize;
-    r.crc32 = h.crc32;
     return r;
 }
 
 DecodeAhead::DecodeAhead(int archiveFd, std::vector<Request> requests, unsigned workers, std::size_t budget)
-    : fd_(::fcntl(archiveFd, F_DUPFD_CLOEXEC, 0)), budget_(budget) {
+    : fd_(::fcntl(archiveFd, F_DUPFD_CLOEXEC, 0)), budget_(budget), requests_(std::move(requests)) {
     if (fd_ < 0) throw std::system_error(errno, std::generic_category(), "duplicating the archive descriptor");
-    for (const Request& r : requests) order_.push_back(std::make_shared<Job>(r));
     try {
         threads_.reserve(workers);
         for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { work(); });
@@ -140,18 +141,19 @@ std::optional<DecodeAhead::Decoded> DecodeAhead::take(int index, std::uint64_t d
     std::shared_ptr<Job> job;
     {
         std::unique_lock lock(mutex_);
-        while (!order_.empty() && order_.front()->request.index < index) dropFront();
-        if (!order_.empty() && order_.front()->request.index == index) {
-            if (started_ == 0) {
-                // No worker has begun it: the caller decodes it rather than wait.
-                dropFront();
-            } else {
-                job = order_.front();
-                callerWake_.wait(lock, [&] { return job->finished; });
-                order_.pop_front();
-                --started_;
-                used_ -= job->cost;
-            }
+        while (!begun_.empty() && begun_.front()->request.index < index) dropFront();
+        while (front_ < requests_.size() && requests_[front_].index < index) ++front_;
+        next_ = std::max(next_, front_);
+        if (!begun_.empty() && begun_.front()->request.index == index) {
+            job = begun_.front();
+            callerWake_.wait(lock, [&] { return job->finished; });
+            begun_.pop_front();
+            used_ -= job->cost;
+            ++front_;
+        } else if (front_ < requests_.size() && requests_[front_].index == index) {
+            // No worker has begun it: the caller decodes it rather than wait.
+            ++front_;
+            next_ = std::max(next_, front_);
         }
     }
     workerWake_.notify_all();
@@ -161,10 +163,8 @@ std::optional<DecodeAhead::Decoded> DecodeAhead::take(int index, std::uint64_t d
 }
 
 void DecodeAhead::dropFront() {
-    const std::shared_ptr<Job> job = order_.front();
-    order_.pop_front();
-    if (started_ == 0) return;
-    --started_;
+    const std::shared_ptr<Job> job = begun_.front();
+    begun_.pop_front();
     if (job->finished)
         used_ -= job->cost;
     else
@@ -178,21 +178,23 @@ void DecodeAhead::work() {
             std::unique_lock lock(mutex_);
             workerWake_.wait(lock, [&] {
                 if (stop_) return true;
-                if (started_ >= order_.size()) return false;
+                if (next_ >= requests_.size()) return false;
                 // The caller's next member may always be decoded; later ones within the budget.
-                return started_ == 0 || used_ + costOf(order_[started_]->request) <= budget_;
+                return next_ == front_ || used_ + costOf(requests_[next_]) <= budget_;
             });
             if (stop_) return;
-            job = order_[started_++];
+            job = std::make_shared<Job>(requests_[next_++]);
             job->cost = costOf(job->request);
             used_ += job->cost;
+            begun_.push_back(job);
         }
         decode(*job);
         Decoded unwanted;
         {
             std::lock_guard lock(mutex_);
-            // The compressed bytes are gone; the decoded ones stay charged until taken.
-            const std::size_t freed = std::size_t(job->request.compressedSize);
+            // The compressed bytes are gone; the decoded ones stay charged until taken,
+            // unless they are of no use.
+            const std::size_t freed = job->ok ? std::size_t(job->request.compressedSize) : job->cost;
             job->cost -= freed;
             used_ -= freed;
             job->finished = true;

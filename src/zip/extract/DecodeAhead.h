@@ -35,14 +35,15 @@ public:
     static constexpr std::size_t kDefaultBudget = 64u << 20;
 
     // What a worker needs to know of a member, taken from its central record.
+    // (One per member of the run: kept small for archives of a million members.)
     struct Request {
-        int index = 0;
         std::uint64_t headerOffset = 0;
+        std::uint32_t compressedSize = 0;
+        std::uint32_t uncompressedSize = 0;
+        std::uint32_t crc32 = 0;
+        int index = 0;
         std::uint16_t method = 0;
         std::uint16_t flags = 0;
-        std::uint64_t compressedSize = 0;
-        std::uint64_t uncompressedSize = 0;
-        std::uint32_t crc32 = 0;
     };
 
     // A member decoded whole, with its CRC and size as the central record states.
@@ -71,6 +72,7 @@ public:
     std::optional<Decoded> take(int index, std::uint64_t dataStart, std::uint64_t compressedSize);
 
 private:
+    // A member a worker has begun.
     struct Job {
         explicit Job(const Request& r) : request(r) {}
         Request request;
@@ -84,7 +86,7 @@ private:
 
     void work();
     void decode(Job& job);
-    // Removes the caller's next job from the queue; its charge goes once no worker holds it.
+    // Removes the caller's next begun job; its charge goes once no worker holds it.
     void dropFront();
     // Stops and joins the workers and gives the descriptor back.
     void stopWorkers();
@@ -94,8 +96,10 @@ private:
     std::mutex mutex_;
     std::condition_variable workerWake_;  // a job to start, room in the budget, or the end
     std::condition_variable callerWake_;  // a job finished
-    std::deque<std::shared_ptr<Job>> order_;  // not yet taken or dropped; the front is the caller's
-    std::size_t started_ = 0;                 // the jobs at the front of order_ workers have begun
+    const std::vector<Request> requests_;
+    std::size_t next_ = 0;                      // the first request no worker has begun
+    std::size_t front_ = 0;                     // the first request the caller has not passed
+    std::deque<std::shared_ptr<Job>> begun_;  // begun, not yet taken or dropped, in order
     std::size_t used_ = 0;
     bool stop_ = false;
     std::vector<std::thread> threads_;

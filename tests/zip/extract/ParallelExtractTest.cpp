@@ -36,7 +36,7 @@ const ExtractCase kExtractCases[] = {
     {"all"},
     {"noPassword", ""},
     {"skipByHandler", "secret", false, 7},
-    {"cancel", "secret", false, 0, 40},
+    {"cancel", "secret", false, 0, 150},
     {"existingKept", "secret", false, 0, 0, true},
     {"toBuffer", "secret", true},
 };

@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include "zip/TZipHeaderInfo.h"
 #include "zip/checksum/Crc32.h"
@@ -45,26 +47,25 @@ private:
     std::size_t left_;
 };
 
-// A member's bytes, all in memory, never more than its stated size: a member that
-// decodes longer is given up at once.
+// A member's bytes, all in memory (room for its stated size and the decoder's
+// margin), never more than its stated size: a member that decodes longer is given up
+// at once.
 class HeldOutput : public DecodeOutput {
 public:
-    explicit HeldOutput(std::size_t size)
-        : bytes_(std::make_unique_for_overwrite<std::uint8_t[]>(size + kLendMargin)), size_(size) {}
+    HeldOutput(std::uint8_t* room, std::size_t size) : bytes_(room), size_(size) {}
 
     void write(const std::uint8_t* data, std::size_t size) override {
         if (size > size_ - written_) throw std::length_error("member longer than stated");
         // Bytes decoded in place already stand where they belong.
-        if (data != bytes_.get() + written_) std::memcpy(bytes_.get() + written_, data, size);
+        if (data != bytes_ + written_) std::memcpy(bytes_ + written_, data, size);
         written_ += size;
     }
-    std::uint8_t* lendAll(std::size_t size) override { return size == size_ ? bytes_.get() : nullptr; }
+    std::uint8_t* lendAll(std::size_t size) override { return size == size_ ? bytes_ : nullptr; }
 
     std::size_t written() const { return written_; }
-    std::unique_ptr<std::uint8_t[]> release() { return std::move(bytes_); }
 
 private:
-    std::unique_ptr<std::uint8_t[]> bytes_;
+    std::uint8_t* bytes_;
     std::size_t size_;
     std::size_t written_ = 0;
 };
@@ -162,6 +163,36 @@ std::optional<DecodeAhead::Decoded> DecodeAhead::take(int index, std::uint64_t d
     return std::move(job->result);
 }
 
+void DecodeAhead::giveBack(Decoded decoded) {
+    if (!decoded.bytes) return;
+    std::lock_guard lock(mutex_);
+    if (spareBytes_ + decoded.capacity > kSpareLimit) return;  // freed on the way out
+    spareBytes_ += decoded.capacity;
+    spares_.push_back(std::move(decoded));
+}
+
+DecodeAhead::Decoded DecodeAhead::room(std::size_t size) {
+    const std::size_t needed = size + kLendMargin;
+    {
+        std::lock_guard lock(mutex_);
+        // The smallest spare that fits, so the large ones stay for large members.
+        auto best = spares_.end();
+        for (auto it = spares_.begin(); it != spares_.end(); ++it)
+            if (it->capacity >= needed && (best == spares_.end() || it->capacity < best->capacity)) best = it;
+        if (best != spares_.end()) {
+            Decoded spare = std::move(*best);
+            spares_.erase(best);
+            spareBytes_ -= spare.capacity;
+            return spare;
+        }
+    }
+    // Rounded up to a power of two, so that spares fit the members that follow.
+    Decoded fresh;
+    fresh.capacity = std::bit_ceil(std::max<std::size_t>(needed, 64u << 10));
+    fresh.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(fresh.capacity);
+    return fresh;
+}
+
 void DecodeAhead::dropFront() {
     const std::shared_ptr<Job> job = begun_.front();
     begun_.pop_front();
@@ -172,6 +203,7 @@ void DecodeAhead::dropFront() {
 }
 
 void DecodeAhead::work() {
+    WorkerRoom room;
     for (;;) {
         std::shared_ptr<Job> job;
         {
@@ -188,7 +220,7 @@ void DecodeAhead::work() {
             used_ += job->cost;
             begun_.push_back(job);
         }
-        decode(*job);
+        decode(*job, room);
         Decoded unwanted;
         {
             std::lock_guard lock(mutex_);
@@ -205,41 +237,46 @@ void DecodeAhead::work() {
         }
         callerWake_.notify_all();
         workerWake_.notify_all();
+        giveBack(std::move(unwanted));
     }
 }
 
-void DecodeAhead::decode(Job& job) {
+void DecodeAhead::decode(Job& job, WorkerRoom& packedRoom) {
     const Request& r = job.request;
     std::uint8_t raw[LocalHeader::kFixedSize];
     LocalHeader local;
     if (!readAt(fd_, raw, sizeof raw, r.headerOffset) || !local.decodeFixed(raw)) return;
     job.dataStart = r.headerOffset + local.size();
-    const std::size_t packed = std::size_t(r.compressedSize), size = std::size_t(r.uncompressedSize);
+    const std::size_t packed = r.compressedSize, size = r.uncompressedSize;
     try {
+        job.result = room(size);
+        std::uint8_t* const bytes = job.result.bytes.get();
         if (r.method == kMethodStored) {
             // Stored bytes are the member: read straight into the result.
-            if (packed != size) return;
-            job.result.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-            if (!readAt(fd_, job.result.bytes.get(), size, job.dataStart)) return;
+            if (packed != size || !readAt(fd_, bytes, size, job.dataStart)) throw std::runtime_error("unread");
         } else {
-            const auto compressed = std::make_unique_for_overwrite<std::uint8_t[]>(packed);
-            if (!readAt(fd_, compressed.get(), packed, job.dataStart)) return;
-            HeldInput in(compressed.get(), packed);
-            HeldOutput out(size);
+            if (packedRoom.capacity < packed) {
+                packedRoom.packed.reset();
+                packedRoom.packed = std::make_unique_for_overwrite<std::uint8_t[]>(packed);
+                packedRoom.capacity = packed;
+            }
+            if (!readAt(fd_, packedRoom.packed.get(), packed, job.dataStart)) throw std::runtime_error("unread");
+            HeldInput in(packedRoom.packed.get(), packed);
+            HeldOutput out(bytes, size);
             DecodeParams params;
             params.method = r.method;
             params.flags = r.flags;
             params.compressedSize = r.compressedSize;
             params.uncompressedSize = r.uncompressedSize;
-            if (decodeMember(in, out, params) != DecodeStatus::Complete || out.written() != size) return;
-            job.result.bytes = out.release();
+            if (decodeMember(in, out, params) != DecodeStatus::Complete || out.written() != size)
+                throw std::runtime_error("undecoded");
         }
         job.result.size = size;
-        job.ok = crc32(job.result.bytes.get(), size) == r.crc32;
+        job.ok = crc32(bytes, size) == r.crc32;
     } catch (...) {
         // Whatever failed here is met again, and reported, when the caller decodes it.
     }
-    if (!job.ok) job.result = Decoded();
+    if (!job.ok) giveBack(std::exchange(job.result, Decoded()));
 }
 
 }  // namespace zb::zip

@@ -31,8 +31,8 @@ class TZipHeaderInfo;
 
 class DecodeAhead {
 public:
-    static constexpr std::uint64_t kMemberLimit = 16u << 20;
-    static constexpr std::size_t kDefaultBudget = 64u << 20;
+    static constexpr std::uint64_t kMemberLimit = 1u << 20;
+    static constexpr std::size_t kDefaultBudget = 8u << 20;
 
     // What a worker needs to know of a member, taken from its central record.
     // (One per member of the run: kept small for archives of a million members.)
@@ -50,6 +50,7 @@ public:
     struct Decoded {
         std::unique_ptr<std::uint8_t[]> bytes;
         std::size_t size = 0;
+        std::size_t capacity = 0;  // of `bytes`
     };
 
     // Whether a member is worth decoding ahead and may be: not encrypted, of a method
@@ -70,6 +71,9 @@ public:
     // dropped (the caller passed them by). A member no worker has started yet is left
     // to the caller rather than waited for.
     std::optional<Decoded> take(int index, std::uint64_t dataStart, std::uint64_t compressedSize);
+    // Hands a taken member's memory back to be decoded into again: fresh memory costs
+    // the kernel a page fault and a cleared page per page, memory used before does not.
+    void giveBack(Decoded decoded);
 
 private:
     // A member a worker has begun.
@@ -84,8 +88,16 @@ private:
         Decoded result;
     };
 
+    // What a worker keeps from job to job: room for the compressed bytes.
+    struct WorkerRoom {
+        std::unique_ptr<std::uint8_t[]> packed;
+        std::size_t capacity = 0;
+    };
+
     void work();
-    void decode(Job& job);
+    void decode(Job& job, WorkerRoom& room);
+    // Memory for `size` decoded bytes and the decoder's margin: a spare one when it fits.
+    Decoded room(std::size_t size);
     // Removes the caller's next begun job; its charge goes once no worker holds it.
     void dropFront();
     // Stops and joins the workers and gives the descriptor back.
@@ -101,6 +113,9 @@ private:
     std::size_t front_ = 0;                     // the first request the caller has not passed
     std::deque<std::shared_ptr<Job>> begun_;  // begun, not yet taken or dropped, in order
     std::size_t used_ = 0;
+    std::vector<Decoded> spares_;  // given back, at most kSpareLimit bytes
+    std::size_t spareBytes_ = 0;
+    static constexpr std::size_t kSpareLimit = kDefaultBudget + 2 * kMemberLimit;
     bool stop_ = false;
     std::vector<std::thread> threads_;
 };

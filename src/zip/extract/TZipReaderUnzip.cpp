@@ -475,6 +475,7 @@ private:
             if (ready) {
                 feedDecoded(*ready, output);
                 job.complete = true;
+                ahead_->giveBack(std::move(*ready));
             } else {
                 job.archive.seek(std::int64_t(job.dataStart), soFromBeginning);
                 DecodeStatus status = decodeMember(input, output, params);

@@ -247,36 +247,35 @@ void DecodeAhead::decode(Job& job, WorkerRoom& packedRoom) {
     LocalHeader local;
     if (!readAt(fd_, raw, sizeof raw, r.headerOffset) || !local.decodeFixed(raw)) return;
     job.dataStart = r.headerOffset + local.size();
-    const std::size_t packed = r.compressedSize, size = r.uncompressedSize;
     try {
-        job.result = room(size);
-        std::uint8_t* const bytes = job.result.bytes.get();
-        if (r.method == kMethodStored) {
-            // Stored bytes are the member: read straight into the result.
-            if (packed != size || !readAt(fd_, bytes, size, job.dataStart)) throw std::runtime_error("unread");
-        } else {
-            if (packedRoom.capacity < packed) {
-                packedRoom.packed.reset();
-                packedRoom.packed = std::make_unique_for_overwrite<std::uint8_t[]>(packed);
-                packedRoom.capacity = packed;
-            }
-            if (!readAt(fd_, packedRoom.packed.get(), packed, job.dataStart)) throw std::runtime_error("unread");
-            HeldInput in(packedRoom.packed.get(), packed);
-            HeldOutput out(bytes, size);
-            DecodeParams params;
-            params.method = r.method;
-            params.flags = r.flags;
-            params.compressedSize = r.compressedSize;
-            params.uncompressedSize = r.uncompressedSize;
-            if (decodeMember(in, out, params) != DecodeStatus::Complete || out.written() != size)
-                throw std::runtime_error("undecoded");
-        }
-        job.result.size = size;
-        job.ok = crc32(bytes, size) == r.crc32;
+        job.result = room(r.uncompressedSize);
+        job.result.size = r.uncompressedSize;
+        job.ok = decodeInto(job.result.bytes.get(), r, job.dataStart, packedRoom) &&
+                 crc32(job.result.bytes.get(), job.result.size) == r.crc32;
     } catch (...) {
         // Whatever failed here is met again, and reported, when the caller decodes it.
     }
     if (!job.ok) giveBack(std::exchange(job.result, Decoded()));
+}
+
+bool DecodeAhead::decodeInto(std::uint8_t* bytes, const Request& r, std::uint64_t dataStart, WorkerRoom& packedRoom) {
+    const std::size_t packed = r.compressedSize, size = r.uncompressedSize;
+    // Stored bytes are the member: read straight into the result.
+    if (r.method == kMethodStored) return packed == size && readAt(fd_, bytes, size, dataStart);
+    if (packedRoom.capacity < packed) {
+        packedRoom.packed.reset();
+        packedRoom.packed = std::make_unique_for_overwrite<std::uint8_t[]>(packed);
+        packedRoom.capacity = packed;
+    }
+    if (!readAt(fd_, packedRoom.packed.get(), packed, dataStart)) return false;
+    HeldInput in(packedRoom.packed.get(), packed);
+    HeldOutput out(bytes, size);
+    DecodeParams params;
+    params.method = r.method;
+    params.flags = r.flags;
+    params.compressedSize = r.compressedSize;
+    params.uncompressedSize = r.uncompressedSize;
+    return decodeMember(in, out, params) == DecodeStatus::Complete && out.written() == size;
 }
 
 }  // namespace zb::zip

@@ -12,7 +12,8 @@
 //
 // Memory is bounded: only members up to kMemberLimit (both sizes) are listed, and the
 // results not yet taken, with the members being decoded, stay within the budget; the
-// member next in line may always be decoded, so the caller never waits on memory.
+// member next in line may always be decoded, so the caller never waits on memory. The
+// memory of taken results comes back to be decoded into again.
 #pragma once
 
 #include <condition_variable>
@@ -31,6 +32,9 @@ class TZipHeaderInfo;
 
 class DecodeAhead {
 public:
+    // Larger members are decoded by the caller through its small buffers, as before:
+    // whole in memory they cost more in fresh pages than the overlap wins. A few MiB in
+    // flight keep a worker well ahead of file creation.
     static constexpr std::uint64_t kMemberLimit = 1u << 20;
     static constexpr std::size_t kDefaultBudget = 8u << 20;
 
@@ -96,6 +100,8 @@ private:
 
     void work();
     void decode(Job& job, WorkerRoom& room);
+    // Reads and decodes a member into `bytes`; true when it came out whole, of its size.
+    bool decodeInto(std::uint8_t* bytes, const Request& r, std::uint64_t dataStart, WorkerRoom& packedRoom);
     // Memory for `size` decoded bytes and the decoder's margin: a spare one when it fits.
     Decoded room(std::size_t size);
     // Removes the caller's next begun job; its charge goes once no worker holds it.
@@ -109,8 +115,8 @@ private:
     std::condition_variable workerWake_;  // a job to start, room in the budget, or the end
     std::condition_variable callerWake_;  // a job finished
     const std::vector<Request> requests_;
-    std::size_t next_ = 0;                      // the first request no worker has begun
-    std::size_t front_ = 0;                     // the first request the caller has not passed
+    std::size_t next_ = 0;                    // the first request no worker has begun
+    std::size_t front_ = 0;                   // the first request the caller has not passed
     std::deque<std::shared_ptr<Job>> begun_;  // begun, not yet taken or dropped, in order
     std::size_t used_ = 0;
     std::vector<Decoded> spares_;  // given back, at most kSpareLimit bytes

@@ -9,7 +9,8 @@
 // member in place, as zlib's one-call case does, and decodes straight into the buffer,
 // which the output side lends it, as the one-call decoders do. ZB_BENCH_COPYING_INPUT=1
 // makes ours read through copying reads instead, ZB_BENCH_COPYING_OUTPUT=1 decode
-// through a window of its own that the output side copies from.
+// through a window of its own that the output side copies from. ZB_BENCH_PEERS=a,b and
+// ZB_BENCH_GROUPS=a,b limit the run to those peers (ours always runs) and corpus groups.
 #include <zlib.h>
 
 #include <algorithm>
@@ -83,6 +84,12 @@ private:
 bool envFlag(const char* name) {
     const char* env = std::getenv(name);
     return env && *env == '1';
+}
+
+// Whether the comma-separated list in `variable` is unset or names `name`.
+bool selected(const char* variable, const std::string& name) {
+    const char* env = std::getenv(variable);
+    return !env || !*env || ("," + std::string(env) + ",").find("," + name + ",") != std::string::npos;
 }
 
 // The buffer has the member's size plus the margin a lent buffer needs; the bytes past
@@ -214,7 +221,8 @@ int main() {
             members.push_back(std::move(m));
         }
         std::map<std::string, std::vector<const Member*>> groups;
-        for (const auto& m : members) groups[m.group].push_back(&m);
+        for (const auto& m : members)
+            if (selected("ZB_BENCH_GROUPS", m.group)) groups[m.group].push_back(&m);
 
         // Ours first; its figures are divided by each peer's.
         std::vector<std::pair<std::string, DecodeFn>> decoders{
@@ -225,6 +233,7 @@ int main() {
 #ifdef ZB_BENCH_ISAL
         decoders.push_back({"isa-l", isalDecode});
 #endif
+        std::erase_if(decoders, [](const auto& d) { return d.first != "ours" && !selected("ZB_BENCH_PEERS", d.first); });
         std::printf("%-11s %6s %8s", "group", "files", "MB");
         for (const auto& d : decoders) std::printf(" %12s", (d.first + " MB/s").c_str());
         for (std::size_t k = 1; k < decoders.size(); ++k) std::printf(" %12s", ("/" + decoders[k].first).c_str());
@@ -270,7 +279,9 @@ int main() {
             allBytes += bytes;
             for (std::size_t k = 0; k < best.size(); ++k) allBest[k] += best[k];
         }
-        row("all", members.size(), allBytes, allBest);
+        std::size_t allFiles = 0;
+        for (const auto& g : groups) allFiles += g.second.size();
+        row("all", allFiles, allBytes, allBest);
         std::printf("zlib %s; MB/s of CPU time, best of %d interleaved rounds; data compressed by zlib level 6;\n"
                     "/peer = ours MB/s over the peer's\n",
                     zlibVersion(), rounds);

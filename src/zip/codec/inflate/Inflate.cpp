@@ -628,16 +628,19 @@ private:
         const std::uint64_t distMask = (std::uint64_t(1) << distBits) - 1;
         Step result = kGoOn;
 
-#define ZB_REFILL()                       \
-    do {                                  \
-        bitbuf |= load64(ip) << bitsleft; \
-        ip += (63 - bitsleft) >> 3;       \
-        bitsleft |= 56;                   \
+        // Only the low byte of bitsleft counts: entries are subtracted whole (their
+        // low byte is the count to drop), which saves masking them first; borrows
+        // only run upwards, so the low byte stays exact.
+#define ZB_REFILL()                                     \
+    do {                                                \
+        bitbuf |= load64(ip) << (bitsleft & 63);        \
+        ip += 7 - ((bitsleft >> 3) & 7);                \
+        bitsleft |= 56;                                 \
     } while (0)
-#define ZB_DROP(n)       \
-    do {                 \
-        bitbuf >>= (n);  \
-        bitsleft -= (n); \
+#define ZB_DROP(n)          \
+    do {                    \
+        bitbuf >>= (n) & 63; \
+        bitsleft -= (n);    \
     } while (0)
 
         // The caller saw at least kInMargin input bytes. At the top of each round the
@@ -649,15 +652,15 @@ private:
             if (e & kLiteral) {
                 // Three literals per refill (each code is at most 15 bits), and the
                 // 56 - 3 * 15 bits left still index the primary table for a fourth.
-                ZB_DROP(e & 0xff);
+                ZB_DROP(e);
                 *op++ = std::uint8_t(e >> 16);
                 e = lt[bitbuf & litMask];
                 if (e & kLiteral) {
-                    ZB_DROP(e & 0xff);
+                    ZB_DROP(e);
                     *op++ = std::uint8_t(e >> 16);
                     e = lt[bitbuf & litMask];
                     if (e & kLiteral) {
-                        ZB_DROP(e & 0xff);
+                        ZB_DROP(e);
                         *op++ = std::uint8_t(e >> 16);
                         e = lt[bitbuf & litMask];
                     }
@@ -667,10 +670,10 @@ private:
             }
             if (e & kSpecial) {
                 if (e & kLink) {
-                    ZB_DROP(e & 0xff);
+                    ZB_DROP(e);
                     e = lt[(e >> 16) + (bitbuf & ((std::uint64_t(1) << ((e >> 8) & 0xf)) - 1))];
                     if (e & kLiteral) {
-                        ZB_DROP(e & 0xff);
+                        ZB_DROP(e);
                         *op++ = std::uint8_t(e >> 16);
                         ZB_REFILL();
                         e = lt[bitbuf & litMask];
@@ -678,7 +681,7 @@ private:
                     }
                 }
                 if (e & kEndOfBlock) {
-                    ZB_DROP(e & 0xff);
+                    ZB_DROP(e);
                     result = kBlockEnd;
                     break;
                 }
@@ -694,7 +697,7 @@ private:
             std::uint32_t d = dt[bitbuf & distMask];
             if (d & kSpecial) {
                 if (d & kLink) {
-                    ZB_DROP(d & 0xff);
+                    ZB_DROP(d);
                     d = dt[(d >> 16) + (bitbuf & ((std::uint64_t(1) << ((d >> 8) & 0xf)) - 1))];
                 }
                 if (d & kBad) {
@@ -719,7 +722,7 @@ private:
         ip_ = ip;
         op_ = op;
         bitbuf_ = bitbuf;
-        bitsleft_ = bitsleft;
+        bitsleft_ = bitsleft & 0xff;
         return result;
     }
 

@@ -152,42 +152,60 @@ unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* t
     std::copy(count, count + kMaxCodeBits + 1, remaining);
     unsigned code = 0;  // canonical code, first bit in the high position
     unsigned next = 0;  // index into sorted
+    unsigned len = 1;
+    if (incomplete) {
+        for (; len <= primary; ++len, code <<= 1)
+            for (unsigned k = 0; k < count[len]; ++k, ++code) {
+                const std::uint32_t entry = templ[sorted[next++]] + (len << 8) + len;
+                for (unsigned i = reverseBits(code, len); i < primarySize; i += 1u << len) table[i] = entry;
+            }
+    } else {
+        // The table is built at the width of the codes placed so far and doubled
+        // before longer ones go in: a code's copies in the wider table are the copies
+        // of the narrower one, so doubling is one block copy instead of a store per
+        // copy. Slots no code fills yet are prefixes of longer codes, filled later.
+        unsigned width = 0;
+        for (; len <= primary; ++len, code <<= 1) {
+            if (count[len] == 0) continue;
+            if (width == 0) width = len;
+            for (; width < len; ++width) std::memcpy(table + (1u << width), table, sizeof(std::uint32_t) << width);
+            for (unsigned k = 0; k < count[len]; ++k, ++code)
+                table[reverseBits(code, len)] = templ[sorted[next++]] + (len << 8) + len;
+        }
+        for (; width < primary; ++width) std::memcpy(table + (1u << width), table, sizeof(std::uint32_t) << width);
+    }
+
     unsigned nextSub = primarySize;
     unsigned currentPrefix = ~0u;
     unsigned subBase = 0;
     unsigned subBits = 0;
-    for (unsigned len = 1; len <= maxLen; ++len, code <<= 1) {
+    for (; len <= maxLen; ++len, code <<= 1) {
         for (unsigned k = 0; k < count[len]; ++k, ++code) {
             const std::uint32_t t = templ[sorted[next++]];
-            if (len <= primary) {
-                const std::uint32_t entry = t + (len << 8) + len;
-                for (unsigned i = reverseBits(code, len); i < primarySize; i += 1u << len) table[i] = entry;
-            } else {
-                const unsigned prefix = reverseBits(code >> (len - primary), primary);
-                if (prefix != currentPrefix) {
-                    // Size the sub-table so it holds every code that shares this prefix.
-                    unsigned bits = len - primary;
-                    int room = 1 << bits;
-                    unsigned l = len;
-                    for (;;) {
-                        room -= int(remaining[l]);
-                        if (room <= 0 || l == maxLen) break;
-                        ++l;
-                        ++bits;
-                        room <<= 1;
-                    }
-                    currentPrefix = prefix;
-                    subBase = nextSub;
-                    subBits = bits;
-                    nextSub += 1u << bits;
-                    table[prefix] = kLink | (subBase << 16) | (bits << 8) | primary;
-                    if (incomplete) std::fill(table + subBase, table + subBase + (1u << bits), kBad);
+            const unsigned prefix = reverseBits(code >> (len - primary), primary);
+            if (prefix != currentPrefix) {
+                // Size the sub-table so it holds every code that shares this prefix.
+                unsigned bits = len - primary;
+                int room = 1 << bits;
+                unsigned l = len;
+                for (;;) {
+                    room -= int(remaining[l]);
+                    if (room <= 0 || l == maxLen) break;
+                    ++l;
+                    ++bits;
+                    room <<= 1;
                 }
-                const unsigned sub = len - primary;
-                const std::uint32_t entry = t + (sub << 8) + sub;
-                for (unsigned i = reverseBits(code & ((1u << sub) - 1), sub); i < (1u << subBits); i += 1u << sub)
-                    table[subBase + i] = entry;
+                currentPrefix = prefix;
+                subBase = nextSub;
+                subBits = bits;
+                nextSub += 1u << bits;
+                table[prefix] = kLink | (subBase << 16) | (bits << 8) | primary;
+                if (incomplete) std::fill(table + subBase, table + subBase + (1u << bits), kBad);
             }
+            const unsigned sub = len - primary;
+            const std::uint32_t entry = t + (sub << 8) + sub;
+            for (unsigned i = reverseBits(code & ((1u << sub) - 1), sub); i < (1u << subBits); i += 1u << sub)
+                table[subBase + i] = entry;
             --remaining[len];
         }
     }

@@ -342,13 +342,21 @@ private:
     // Tops the bit buffer up to at least 56 bits. Past the end of the compressed data
     // the top-up is zero bits, counted in padBits_; returns false once decoding has
     // used any of them.
+    // The common case is inline: code lengths are read through it, a dozen per block
+    // header refill.
     bool refill() {
-        if (ipEnd_ - ip_ < 8 && !inputDone_) fillInput();
-        if (ipEnd_ - ip_ >= 8) {
+        if (ipEnd_ - ip_ >= 8) [[likely]] {
             bitbuf_ |= load64(ip_) << bitsleft_;
             ip_ += (63 - bitsleft_) >> 3;
             bitsleft_ |= 56;
             return true;
+        }
+        return refillNearEnd();
+    }
+    [[gnu::noinline]] bool refillNearEnd() {
+        if (!inputDone_) {
+            fillInput();
+            if (ipEnd_ - ip_ >= 8) return refill();
         }
         if (padBits_ > bitsleft_) return false;
         bitbuf_ &= bitsleft_ == 0 ? 0 : ~std::uint64_t(0) >> (64 - bitsleft_);

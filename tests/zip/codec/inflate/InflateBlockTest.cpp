@@ -271,6 +271,23 @@ TEST(InflateBlocks, LiteralOnlyBlockWithoutDistanceCodes) {
     EXPECT_EQ(r.out, test::toBytes("xxxxx"));
 }
 
+TEST(InflateBlocks, CodeLengthsWithGapsBetweenThem) {
+    // Lengths 1, 3 and 5 only: the table grows past widths no code has.
+    std::vector<std::uint8_t> lit(257, 0);
+    lit['x'] = 1;
+    lit['a'] = lit['b'] = 3;
+    for (unsigned s : {'c', 'd', 'e', 'f', 'g', 'h', 'i'}) lit[s] = 5;
+    lit[256] = 5;
+    const std::string text = "xaxbcidxhgxfe";
+    const Bytes packed = dynamicBlock(lit, {0}, [&](BitWriter& w, const auto& lc, const auto&) {
+        for (char c : text) w.code(lc[std::uint8_t(c)], lit[std::uint8_t(c)]);
+        w.code(lc[256], lit[256]);
+    });
+    const auto r = decode(packed);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.out, test::toBytes(text));
+}
+
 TEST(InflateBlocks, LongCodesGoThroughSubTables) {
     // Code lengths 1 to 15, so the longest codes are beyond every primary table.
     std::vector<std::uint8_t> lit(258, 0);

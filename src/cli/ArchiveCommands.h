@@ -51,7 +51,7 @@ struct UnzipOptions : MemberRunOptions {
     bool overwriteAlways = false;      // -o
     bool overwriteNever = false;       // -n
     bool junkPaths = false;            // -j: do not recreate folders
-    int threads = 0;                   // --threads: members decoded at once; 0 = one per core
+    int threads = 0;                   // --threads: members decoded at once; 0 = the reader's default (1)
 };
 
 struct ZipOptions {

@@ -177,7 +177,7 @@ void addUnzipCommand(CLI::App& app, ExitCode& exitCode) {
     cmd->add_flag("-n", options->overwriteNever, "Never replace existing files");
     cmd->add_option("--overwrite", options->overwrite, "prompt, always, never, newer or older (default prompt)");
     cmd->add_flag("-j,--junk-paths", options->junkPaths, "Do not recreate the members' folders");
-    cmd->add_option("--threads", options->threads, "Members decoded at once (default: one per core)")
+    cmd->add_option("--threads", options->threads, "Members decoded at once (default: 1)")
         ->check(CLI::PositiveNumber);
     addOptionalText(cmd, "-P,--password", options->password, "Password of encrypted members");
     cmd->add_flag("--rebuild", options->rebuild, "Read a damaged archive from its local headers");

@@ -77,7 +77,7 @@ public:
     // Threads that extract at once. With more than one, workers read and decode the
     // next members (those without a password) into memory while this thread writes
     // the current one and raises every event; the files, events and reports are the
-    // same as with one. The default is one per core; below 1 raises std::out_of_range.
+    // same as with one. The default is one; below 1 raises std::out_of_range.
     int Threads() const { return extractThreads_; }
     void SetThreads(int value);
 
@@ -216,7 +216,9 @@ private:
 
     std::string destDir_;
     std::string rootDir_;
-    int extractThreads_;
+    // One by default: on two cores, decoding ahead cost more (threads, fresh pages) than
+    // it took off the file writes, which are what an extraction waits for.
+    int extractThreads_ = 1;
     TZipSortMode sortMode_ = ByNone;
     // Memberwise comment cache: comments are read from the file on first use.
 };

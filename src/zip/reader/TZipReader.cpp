@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <stdexcept>
-#include <thread>
 
 #include "platform/Paths.h"
 #include "platform/Ui.h"
@@ -30,7 +29,7 @@ const char* skipReasonText(TSkipReason reason) {
     return "skipped";
 }
 
-TZipReader::TZipReader() : extractThreads_(int(std::max(1u, std::thread::hardware_concurrency()))) {}
+TZipReader::TZipReader() = default;
 
 TZipReader::~TZipReader() = default;
 

@@ -48,9 +48,11 @@ std::unique_ptr<ZipInputFile> ZipInputFile::open(const std::filesystem::path& pa
         result = OpenResult::NotRegular;
         return nullptr;
     }
-    // Regular files ignore O_NONBLOCK; clear it all the same for plain blocking reads.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // O_NONBLOCK stays set: regular files ignore it, and two calls per file count
+    // when a backup holds many small files. For the same reason only a file larger
+    // than the kernel's own read-ahead is told that it will be read straight through.
+    constexpr off_t kAdviseFrom = 256 * 1024;
+    if (st.st_size > kAdviseFrom) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     std::unique_ptr<ZipInputFile> file(new ZipInputFile());
     file->path_ = path;
     file->fd_ = fd;

@@ -11,42 +11,45 @@ namespace {
 
 constexpr unsigned kMaxNodes = 2 * kMaxSymbols;
 
-// A binary min-heap of node indices ordered by (frequency, depth): equal weights go
-// to the flatter subtree first, which keeps codes short.
+// A binary min-heap of nodes ordered by (frequency, depth): equal weights go to the
+// flatter subtree first, which keeps codes short. Each item carries its key beside the
+// node index (weight << 8 | depth, above 16 bits of index), so that a comparison needs
+// no lookup; the comparison and the order of the moves are those of a heap of indices
+// compared through their weights and depths, so the tree comes out the same.
 struct NodeHeap {
-    const std::uint32_t* freq;
-    const std::uint8_t* depth;
-    std::array<std::uint16_t, kMaxNodes> items{};
+    std::array<std::uint64_t, kMaxNodes> items;
     unsigned size = 0;
 
-    bool less(unsigned a, unsigned b) const {
-        return freq[a] < freq[b] || (freq[a] == freq[b] && depth[a] <= depth[b]);
+    static std::uint64_t item(std::uint64_t weight, unsigned depth, unsigned node) {
+        return (((weight << 8) | depth) << 16) | node;
     }
+    // "a goes above b": a lighter, or as heavy and no deeper.
+    static bool less(std::uint64_t a, std::uint64_t b) { return (a >> 16) <= (b >> 16); }
+
     void siftDown(unsigned at) {
-        const unsigned node = items[at];
+        const std::uint64_t node = items[at];
         for (;;) {
             unsigned child = 2 * at + 1;
             if (child >= size) {
                 break;
             }
-            if (child + 1 < size && less(items[child + 1], items[child])) {
-                ++child;
-            }
+            // Branch-free: which child is taken is close to a coin toss.
+            child += static_cast<unsigned>(child + 1 < size && less(items[child + 1], items[child]));
             if (less(node, items[child])) {
                 break;
             }
             items[at] = items[child];
             at = child;
         }
-        items[at] = static_cast<std::uint16_t>(node);
+        items[at] = node;
     }
-    unsigned pop() {
-        const unsigned top = items[0];
+    std::uint64_t pop() {
+        const std::uint64_t top = items[0];
         items[0] = items[--size];
         siftDown(0);
         return top;
     }
-    void push(unsigned node) {
+    void push(std::uint64_t node) {
         unsigned at = size++;
         while (at > 0) {
             const unsigned parent = (at - 1) / 2;
@@ -56,9 +59,22 @@ struct NodeHeap {
             items[at] = items[parent];
             at = parent;
         }
-        items[at] = static_cast<std::uint16_t>(node);
+        items[at] = node;
     }
 };
+
+// Bit-reversed bytes, for sending canonical codes least-significant bit first.
+constexpr std::array<std::uint8_t, 256> kReversedBytes = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned b = 0; b < 256; ++b) {
+        unsigned r = 0;
+        for (unsigned i = 0; i < 8; ++i) {
+            r |= ((b >> i) & 1u) << (7 - i);
+        }
+        table[b] = static_cast<std::uint8_t>(r);
+    }
+    return table;
+}();
 
 }  // namespace
 
@@ -66,9 +82,8 @@ int buildCodeLengths(const std::uint32_t* freq, unsigned count, unsigned maxBits
     if (count == 0) {
         return -1;
     }
-    std::array<std::uint32_t, kMaxNodes> weight{};
-    std::array<std::uint8_t, kMaxNodes> depth{};
-    std::array<std::uint16_t, kMaxNodes> parent{};
+    std::array<std::uint32_t, kMaxNodes> weight;
+    std::array<std::uint16_t, kMaxNodes> parent;
     std::fill(lengths, lengths + count, std::uint8_t{0});
 
     int maxCode = -1;
@@ -98,10 +113,10 @@ int buildCodeLengths(const std::uint32_t* freq, unsigned count, unsigned maxBits
         return maxCode;
     }
 
-    NodeHeap heap{weight.data(), depth.data()};
+    NodeHeap heap;
     for (unsigned n = 0; n < count; ++n) {
         if (inTree[n]) {
-            heap.items[heap.size++] = static_cast<std::uint16_t>(n);
+            heap.items[heap.size++] = NodeHeap::item(weight[n], 0, n);
         }
     }
     for (int i = static_cast<int>(heap.size / 2) - 1; i >= 0; --i) {
@@ -109,25 +124,26 @@ int buildCodeLengths(const std::uint32_t* freq, unsigned count, unsigned maxBits
     }
     unsigned next = count;  // internal nodes follow the leaves
     while (heap.size > 1) {
-        const unsigned a = heap.pop();
-        const unsigned b = heap.pop();
-        weight[next] = weight[a] + weight[b];
-        depth[next] = static_cast<std::uint8_t>(std::max(depth[a], depth[b]) + 1);
-        parent[a] = parent[b] = static_cast<std::uint16_t>(next);
-        heap.push(next);
+        const std::uint64_t a = heap.pop();
+        const std::uint64_t b = heap.pop();
+        const std::uint64_t sum = (a >> 24) + (b >> 24);
+        const unsigned depth = std::max((a >> 16) & 0xFFu, (b >> 16) & 0xFFu) + 1;
+        weight[next] = static_cast<std::uint32_t>(sum);
+        parent[a & 0xFFFFu] = parent[b & 0xFFFFu] = static_cast<std::uint16_t>(next);
+        heap.push(NodeHeap::item(sum, depth, next));
         ++next;
     }
     const unsigned root = next - 1;
 
     // Depth of every node, walking from the root down (parents were made after their
     // children, so a reverse sweep sees each parent first).
-    std::array<std::uint16_t, kMaxNodes> bits{};
+    std::array<std::uint16_t, kMaxNodes> bits;
     bits[root] = 0;
     for (unsigned node = root; node-- > count;) {
         bits[node] = static_cast<std::uint16_t>(bits[parent[node]] + 1);
     }
     bool overflow = false;
-    std::array<std::uint16_t, kMaxSymbols> leaves{};
+    std::array<std::uint16_t, kMaxSymbols> leaves;
     unsigned leafCount = 0;
     for (unsigned n = 0; n < count; ++n) {
         if (inTree[n]) {
@@ -194,12 +210,8 @@ void makeCodes(const std::uint8_t* lengths, unsigned count, std::uint16_t* codes
             codes[n] = 0;
             continue;
         }
-        unsigned value = nextCode[len]++;
-        unsigned reversed = 0;
-        for (unsigned i = 0; i < len; ++i) {
-            reversed = (reversed << 1) | (value & 1u);
-            value >>= 1;
-        }
+        const unsigned value = nextCode[len]++;
+        const unsigned reversed = ((unsigned{kReversedBytes[value & 0xFFu]} << 8) | kReversedBytes[value >> 8]) >> (16 - len);
         codes[n] = static_cast<std::uint16_t>(reversed);
     }
 }

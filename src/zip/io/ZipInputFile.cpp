@@ -135,11 +135,14 @@ std::size_t ZipInputFile::read(void* buffer, std::size_t size) {
         done = std::min<std::size_t>(size, linkText_.size() - std::size_t(read_));
         std::copy_n(linkText_.data() + read_, done, out);
     }
-    while (!isLink_ && done < size) {
+    while (!isLink_ && !atEnd_ && done < size) {
         const ssize_t n = ::read(fd_, out + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw SourceReadError("read error");
-        if (n == 0) break;  // the end of the file, wherever it is now
+        if (n == 0) {
+            atEnd_ = true;  // the end of the file, wherever it is now
+            break;
+        }
         done += std::size_t(n);
     }
     // A test's fault plan may let the device fail part-way through the bytes read.
@@ -157,6 +160,7 @@ std::size_t ZipInputFile::read(void* buffer, std::size_t size) {
 void ZipInputFile::rewind() {
     if (!isLink_ && ::lseek(fd_, 0, SEEK_SET) != 0) throw SourceReadError("seek error");
     read_ = 0;
+    atEnd_ = false;
 }
 
 }  // namespace zb::zip

@@ -86,6 +86,9 @@ private:
     std::int64_t modTimeNanos_ = 0;
     Stamp stamp_;
     bool isLink_ = false;
+    // A read came back empty: the next read would too, unless the file grows, which
+    // the stamp taken at the end reports anyway. Saves a system call per small file.
+    bool atEnd_ = false;
     std::string linkText_;
 };
 

@@ -4,6 +4,13 @@
 
 namespace zb::zip {
 
+namespace {
+
+// Files up to this size are packed in one go before the writer is woken for them.
+constexpr std::uint64_t kQuietSize = 64 * 1024;
+
+}  // namespace
+
 PackingPool::PackingPool(unsigned workers, std::size_t budget) : budget_(budget), headShare_(budget / 4) {
     threads_.reserve(workers);
     for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { work(); });
@@ -110,8 +117,9 @@ void PackingPool::packJob(Job& job, Deflater& deflater) {
         {
             std::lock_guard lock(mutex_);
             job.openDone = true;
+            job.quiet = member.opened && in->size() <= kQuietSize;
         }
-        writerWake_.notify_all();
+        if (!job.quiet) writerWake_.notify_all();
         if (member.opened) member.pack(*in, deflater, [&](PackedPiece& piece) { publish(job, piece); });
     } catch (const PackingAbandoned&) {
     } catch (...) {
@@ -137,8 +145,9 @@ void PackingPool::publish(Job& job, PackedPiece& piece) {
     job.pieces.push_back(std::move(piece));
     job.buffered += cost;
     used_ += cost;
+    const bool quiet = job.quiet;
     lock.unlock();
-    writerWake_.notify_all();
+    if (!quiet) writerWake_.notify_all();
 }
 
 }  // namespace zb::zip

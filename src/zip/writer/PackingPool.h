@@ -55,6 +55,10 @@ private:
         std::deque<PackedPiece> pieces;
         std::size_t buffered = 0;  // the cost of `pieces`
         bool openDone = false;
+        // A small file wakes the writer once, when it is packed, rather than when it
+        // is opened and again for its one piece: on a tree of small files those
+        // wake-ups cost more than the packing.
+        bool quiet = false;
         bool finished = false;
         std::exception_ptr failure;
     };

@@ -10,9 +10,11 @@ namespace zb::zip {
 
 namespace {
 
-// Listed files queued ahead of the writer: enough to keep every worker busy past a
-// run of empty files, few enough that the queue costs next to nothing.
-constexpr std::size_t kQueueAhead = 256;
+// Listed files queued ahead of the writer: enough to keep the other workers busy
+// while one compresses a file that takes as long as hundreds of small ones (the
+// writer, waiting for it, queues nothing more), few enough that the queue costs next
+// to nothing (about a megabyte).
+constexpr std::size_t kQueueAhead = 4096;
 
 bool isFolderEntry(const std::string& path) { return !path.empty() && path.back() == '/'; }
 

@@ -2,6 +2,8 @@
 // and the budget; a worker holds it only to take a job or hand over a piece.
 #include "zip/writer/PackingPool.h"
 
+#include <utility>
+
 namespace zb::zip {
 
 namespace {
@@ -145,7 +147,10 @@ void PackingPool::publish(Job& job, PackedPiece& piece) {
     job.pieces.push_back(std::move(piece));
     job.buffered += cost;
     used_ += cost;
-    const bool quiet = job.quiet;
+    // Only the first piece goes quietly: a small file that grew while it was packed
+    // wakes the writer from its second piece on, before the budget could hold the
+    // worker back with the writer still asleep.
+    const bool quiet = std::exchange(job.quiet, false);
     lock.unlock();
     if (!quiet) writerWake_.notify_all();
 }

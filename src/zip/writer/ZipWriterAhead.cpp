@@ -12,8 +12,8 @@ namespace {
 
 // Listed files queued ahead of the writer: enough to keep the other workers busy
 // while one compresses a file that takes as long as hundreds of small ones (the
-// writer, waiting for it, queues nothing more), few enough that the queue costs next
-// to nothing (about a megabyte).
+// writer, waiting for it, queues nothing more), few enough that the queue costs
+// little (about four megabytes, measured on a million empty files).
 constexpr std::size_t kQueueAhead = 4096;
 
 bool isFolderEntry(const std::string& path) { return !path.empty() && path.back() == '/'; }

@@ -1,6 +1,7 @@
 // Huffman code construction for the compressor's blocks (see DeflateHuffman.h).
 #include "zip/codec/deflate/DeflateHuffman.h"
 
+#include "zip/codec/BitReversal.h"
 #include "zip/codec/deflate/DeflateConstants.h"
 
 #include <algorithm>
@@ -62,19 +63,6 @@ struct NodeHeap {
         items[at] = node;
     }
 };
-
-// Bit-reversed bytes, for sending canonical codes least-significant bit first.
-constexpr std::array<std::uint8_t, 256> kReversedBytes = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (unsigned b = 0; b < 256; ++b) {
-        unsigned r = 0;
-        for (unsigned i = 0; i < 8; ++i) {
-            r |= ((b >> i) & 1u) << (7 - i);
-        }
-        table[b] = static_cast<std::uint8_t>(r);
-    }
-    return table;
-}();
 
 }  // namespace
 
@@ -210,9 +198,7 @@ void makeCodes(const std::uint8_t* lengths, unsigned count, std::uint16_t* codes
             codes[n] = 0;
             continue;
         }
-        const unsigned value = nextCode[len]++;
-        const unsigned reversed = ((unsigned{kReversedBytes[value & 0xFFu]} << 8) | kReversedBytes[value >> 8]) >> (16 - len);
-        codes[n] = static_cast<std::uint16_t>(reversed);
+        codes[n] = static_cast<std::uint16_t>(reverseBits(nextCode[len]++, len));
     }
 }
 

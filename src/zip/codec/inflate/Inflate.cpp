@@ -23,6 +23,8 @@
 //   zero bits that are counted, so decoding stops as soon as it uses one of them.
 #include "zip/codec/inflate/Inflate.h"
 
+#include "zip/codec/BitReversal.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -89,23 +91,6 @@ constexpr SymbolTemplates makeTemplates() {
     return t;
 }
 constexpr SymbolTemplates kTemplates = makeTemplates();
-
-constexpr std::array<std::uint8_t, 256> makeByteReversal() {
-    std::array<std::uint8_t, 256> r{};
-    for (unsigned i = 0; i < 256; ++i) {
-        unsigned v = 0;
-        for (unsigned b = 0; b < 8; ++b)
-            if (i & (1u << b)) v |= 0x80u >> b;
-        r[i] = std::uint8_t(v);
-    }
-    return r;
-}
-constexpr std::array<std::uint8_t, 256> kReversed = makeByteReversal();
-
-inline unsigned reverseBits(unsigned code, unsigned len) {
-    unsigned r = (unsigned(kReversed[code & 0xff]) << 8) | kReversed[(code >> 8) & 0xff];
-    return r >> (16 - len);
-}
 
 enum class CodeKind { LenCodes, Literals, Distances };
 

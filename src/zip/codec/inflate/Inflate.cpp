@@ -613,19 +613,20 @@ private:
         static const bool hasBmi2 = __builtin_cpu_supports("bmi2");
         if (hasBmi2) return fastLoopBmi2(lt, litBits, dt, distBits);
 #endif
-        return fastLoopBody(lt, litBits, dt, distBits);
+        return fastLoopBody<false>(lt, litBits, dt, distBits);
     }
 
 #if defined(__x86_64__) && defined(__GNUC__)
     __attribute__((target("bmi2"))) Step fastLoopBmi2(const std::uint32_t* lt, unsigned litBits,
                                                       const std::uint32_t* dt, unsigned distBits) {
-        return fastLoopBody(lt, litBits, dt, distBits);
+        return fastLoopBody<true>(lt, litBits, dt, distBits);
     }
 #endif
 
     // All state is held in locals so the compiler keeps it in registers. The entry of
     // the next symbol is looked up before a match is copied, so the table load overlaps
     // the copy.
+    template <bool kBmi2>
     [[gnu::always_inline]] inline Step fastLoopBody(const std::uint32_t* lt, unsigned litBits, const std::uint32_t* dt,
                                                     unsigned distBits) {
         const std::uint8_t* ip = ip_;
@@ -653,6 +654,21 @@ private:
         bitbuf >>= (n) & 63; \
         bitsleft -= (n);    \
     } while (0)
+        // The extra bits of a length or a distance. The entry's low byte counts its code
+        // and extra bits together, and its code bits sit in bits 8-11 with zeros above
+        // them up to bit 13 (a length or a distance carries no kind flag). So neither
+        // count needs a mask of its own: a shift uses the low 6 bits of its count, and
+        // BMI2's bit-field clear the low byte of its index.
+        const auto extraBits = [](std::uint64_t bits, std::uint32_t entry) {
+            std::uint64_t low;
+#if defined(__x86_64__) && defined(__GNUC__)
+            if constexpr (kBmi2)
+                low = __builtin_ia32_bzhi_di(bits, entry);
+            else
+#endif
+                low = bits & ((std::uint64_t(1) << (entry & 0xff)) - 1);
+            return low >> ((entry >> 8) & 63);
+        };
 
         // The caller saw at least kInMargin input bytes. At the top of each round the
         // buffer holds at least 56 bits and e is the entry they start with; a round
@@ -702,9 +718,8 @@ private:
                 }
             }
             // A length (at most 20 bits) and a distance (at most 28) fit in one refill.
-            unsigned total = e & 0xff;
-            const unsigned len = (e >> 16) + unsigned((bitbuf & ((std::uint64_t(1) << total) - 1)) >> ((e >> 8) & 0xf));
-            ZB_DROP(total);
+            const unsigned len = (e >> 16) + unsigned(extraBits(bitbuf, e));
+            ZB_DROP(e);
             std::uint32_t d = dt[bitbuf & distMask];
             if (d & kSpecial) {
                 if (d & kLink) {
@@ -716,10 +731,8 @@ private:
                     break;
                 }
             }
-            total = d & 0xff;
-            const std::size_t dist =
-                (d >> 16) + std::size_t((bitbuf & ((std::uint64_t(1) << total) - 1)) >> ((d >> 8) & 0xf));
-            ZB_DROP(total);
+            const std::size_t dist = (d >> 16) + std::size_t(extraBits(bitbuf, d));
+            ZB_DROP(d);
             if (dist > std::size_t(op - base)) {
                 result = kFailed;
                 break;

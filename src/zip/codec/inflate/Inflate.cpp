@@ -657,8 +657,8 @@ private:
         // The extra bits of a length or a distance. The entry's low byte counts its code
         // and extra bits together, and its code bits sit in bits 8-11 with zeros above
         // them up to bit 13 (a length or a distance carries no kind flag). So neither
-        // count needs a mask of its own: a shift uses the low 6 bits of its count, and
-        // BMI2's bit-field clear the low byte of its index.
+        // count needs a mask of its own: a shift reads only the low 6 bits of its
+        // count, and BMI2's clear-high-bits instruction only the low byte of its index.
         const auto extraBits = [](std::uint64_t bits, std::uint32_t entry) {
             std::uint64_t low;
 #if defined(__x86_64__) && defined(__GNUC__)

@@ -733,12 +733,17 @@ private:
             }
             const std::size_t dist = (d >> 16) + std::size_t(extraBits(bitbuf, d));
             ZB_DROP(d);
+            // The next entry is looked up before the refill, which keeps the refill off
+            // the path from one symbol to the next. It is the entry the refilled buffer
+            // would give: the round began with a full buffer of 64 real bits, a length
+            // and a distance take at most 48 of them, so at least 16 real bits are left
+            // under the table's index, and a refill only adds bits above them.
+            e = lt[bitbuf & litMask];
             if (dist > std::size_t(op - base)) {
                 result = kFailed;
                 break;
             }
             ZB_REFILL();
-            e = lt[bitbuf & litMask];
             op = copyMatch(op, dist, len);
         }
 #undef ZB_REFILL

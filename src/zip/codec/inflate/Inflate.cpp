@@ -659,9 +659,11 @@ private:
         // them up to bit 13 (a length or a distance carries no kind flag). So neither
         // count needs a mask of its own: a shift reads only the low 6 bits of its
         // count, and BMI2's clear-high-bits instruction only the low byte of its index.
+        // GCC does not find that instruction in the mask below by itself, so it is
+        // asked for; clang finds it, and refuses the request outside a BMI2 function.
         const auto extraBits = [](std::uint64_t bits, std::uint32_t entry) {
             std::uint64_t low;
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
             if constexpr (kBmi2)
                 low = __builtin_ia32_bzhi_di(bits, entry);
             else

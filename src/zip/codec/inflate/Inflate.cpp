@@ -41,11 +41,16 @@ static_assert(std::endian::native == std::endian::little || std::endian::native 
 // One 32-bit entry per table slot:
 //   bits 0-7    bits to drop once the entry is used (code bits + extra bits)
 //   bits 8-11   code bits (the extra bits start above them); for a link, the width of
-//               the sub-table's index
-//   bits 12-15  kind (literal, link to a sub-table, end of block, error)
-//   bits 16-31  value: the literal byte, the base of a length or distance, the code
+//               the sub-table's index; for a literal in the primary table, the width
+//               of that table
+//   bits 12-15  kind (link to a sub-table, end of block, error)
+//   bits 16-30  value: the literal byte, the base of a length or distance, the code
 //               length symbol, or the offset of the sub-table
-constexpr std::uint32_t kLiteral = 1u << 12;
+//   bit 31      a literal
+// A literal's bits 8-15 hold the width of its table and its bits 0-7 its length, so
+// the entry is itself the position and the width of the next symbol's index, the form
+// BMI1's bit-field extract reads: one instruction from a literal to the next lookup.
+constexpr std::uint32_t kLiteral = 1u << 31;
 constexpr std::uint32_t kLink = 1u << 13;
 constexpr std::uint32_t kEndOfBlock = 1u << 14;
 constexpr std::uint32_t kBad = 1u << 15;
@@ -94,6 +99,11 @@ constexpr SymbolTemplates kTemplates = makeTemplates();
 
 enum class CodeKind { LenCodes, Literals, Distances };
 
+// The entry of a code of `len` bits in a primary table `primary` bits wide.
+inline std::uint32_t primaryEntry(std::uint32_t templ, unsigned len, unsigned primary) {
+    return templ + (((templ & kLiteral) ? primary : len) << 8) + len;
+}
+
 // Builds the lookup table of one canonical code from its code lengths. Returns the
 // primary index width, or 0 when the lengths do not make a usable code: over-subscribed,
 // or incomplete where that is not allowed (an unused distance code set and a single
@@ -141,7 +151,7 @@ unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* t
     if (incomplete) {
         for (; len <= primary; ++len, code <<= 1)
             for (unsigned k = 0; k < count[len]; ++k, ++code) {
-                const std::uint32_t entry = templ[sorted[next++]] + (len << 8) + len;
+                const std::uint32_t entry = primaryEntry(templ[sorted[next++]], len, primary);
                 for (unsigned i = reverseBits(code, len); i < primarySize; i += 1u << len) table[i] = entry;
             }
     } else {
@@ -155,7 +165,7 @@ unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* t
             if (width == 0) width = len;
             for (; width < len; ++width) std::memcpy(table + (1u << width), table, sizeof(std::uint32_t) << width);
             for (unsigned k = 0; k < count[len]; ++k, ++code)
-                table[reverseBits(code, len)] = templ[sorted[next++]] + (len << 8) + len;
+                table[reverseBits(code, len)] = primaryEntry(templ[sorted[next++]], len, primary);
         }
         for (; width < primary; ++width) std::memcpy(table + (1u << width), table, sizeof(std::uint32_t) << width);
     }
@@ -610,14 +620,14 @@ private:
     // bit buffer work is most of the loop, and those instructions shorten it.
     Step fastLoop(const std::uint32_t* lt, unsigned litBits, const std::uint32_t* dt, unsigned distBits) {
 #if defined(__x86_64__) && defined(__GNUC__)
-        static const bool hasBmi2 = __builtin_cpu_supports("bmi2");
+        static const bool hasBmi2 = __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("bmi");
         if (hasBmi2) return fastLoopBmi2(lt, litBits, dt, distBits);
 #endif
         return fastLoopBody<false>(lt, litBits, dt, distBits);
     }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-    __attribute__((target("bmi2"))) Step fastLoopBmi2(const std::uint32_t* lt, unsigned litBits,
+    __attribute__((target("bmi,bmi2"))) Step fastLoopBmi2(const std::uint32_t* lt, unsigned litBits,
                                                       const std::uint32_t* dt, unsigned distBits) {
         return fastLoopBody<true>(lt, litBits, dt, distBits);
     }
@@ -661,6 +671,14 @@ private:
         // count, and BMI2's clear-high-bits instruction only the low byte of its index.
         // GCC does not find that instruction in the mask below by itself, so it is
         // asked for; clang finds it, and refuses the request outside a BMI2 function.
+        // The index of the symbol after a literal, from the bits before the literal's
+        // are dropped (see the entry layout).
+        const auto afterLiteral = [litMask](std::uint64_t bits, std::uint32_t entry) -> std::uint64_t {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+            if constexpr (kBmi2) return __builtin_ia32_bextr_u64(bits, entry);
+#endif
+            return (bits >> (entry & 63)) & litMask;
+        };
         const auto extraBits = [](std::uint64_t bits, std::uint32_t entry) {
             std::uint64_t low;
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
@@ -681,17 +699,20 @@ private:
             if (e & kLiteral) {
                 // Three literals per refill (each code is at most 15 bits), and the
                 // 56 - 3 * 15 bits left still index the primary table for a fourth.
+                std::uint64_t next = afterLiteral(bitbuf, e);
                 ZB_DROP(e);
                 *op++ = std::uint8_t(e >> 16);
-                e = lt[bitbuf & litMask];
+                e = lt[next];
                 if (e & kLiteral) {
+                    next = afterLiteral(bitbuf, e);
                     ZB_DROP(e);
                     *op++ = std::uint8_t(e >> 16);
-                    e = lt[bitbuf & litMask];
+                    e = lt[next];
                     if (e & kLiteral) {
+                        next = afterLiteral(bitbuf, e);
                         ZB_DROP(e);
                         *op++ = std::uint8_t(e >> 16);
-                        e = lt[bitbuf & litMask];
+                        e = lt[next];
                     }
                 }
                 ZB_REFILL();  // the looked-up entry stays valid: refilling adds bits above

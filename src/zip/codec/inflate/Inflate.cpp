@@ -41,15 +41,16 @@ static_assert(std::endian::native == std::endian::little || std::endian::native 
 // One 32-bit entry per table slot:
 //   bits 0-7    bits to drop once the entry is used (code bits + extra bits)
 //   bits 8-11   code bits (the extra bits start above them); for a link, the width of
-//               the sub-table's index; for a literal in the primary table, the width
-//               of that table
+//               the sub-table's index; for a literal, the width of the primary table;
+//               for a length, the width of the distance table's primary part
 //   bits 12-15  kind (link to a sub-table, end of block, error)
 //   bits 16-30  value: the literal byte, the base of a length or distance, the code
-//               length symbol, or the offset of the sub-table
+//               length symbol, or the offset of the sub-table; a length keeps its code
+//               bits in bits 25-28, above its base
 //   bit 31      a literal
-// A literal's bits 8-15 hold the width of its table and its bits 0-7 its length, so
-// the entry is itself the position and the width of the next symbol's index, the form
-// BMI1's bit-field extract reads: one instruction from a literal to the next lookup.
+// So a literal's or a length's bits 0-15 are the position and the width of the next
+// symbol's index, the form BMI1's bit-field extract reads: one instruction from one
+// lookup to the next.
 constexpr std::uint32_t kLiteral = 1u << 31;
 constexpr std::uint32_t kLink = 1u << 13;
 constexpr std::uint32_t kEndOfBlock = 1u << 14;
@@ -99,9 +100,14 @@ constexpr SymbolTemplates kTemplates = makeTemplates();
 
 enum class CodeKind { LenCodes, Literals, Distances };
 
-// The entry of a code of `len` bits in a primary table `primary` bits wide.
-inline std::uint32_t primaryEntry(std::uint32_t templ, unsigned len, unsigned primary) {
-    return templ + (((templ & kLiteral) ? primary : len) << 8) + len;
+// The entry of a code of `len` bits (the bits it takes in its own table) in a table
+// whose primary part is `primary` bits wide. A length's entry has its code bits in
+// bits 25-28 and, in bits 8-15, the width `distBits` of the distance table that follows.
+inline std::uint32_t tableEntry(std::uint32_t templ, unsigned len, unsigned primary, CodeKind kind,
+                                unsigned distBits) {
+    if (templ & kLiteral) return templ + (primary << 8) + len;
+    if (kind == CodeKind::Literals && (templ & kSpecial) == 0) return templ + (len << 25) + (distBits << 8) + len;
+    return templ + (len << 8) + len;
 }
 
 // Builds the lookup table of one canonical code from its code lengths. Returns the
@@ -109,7 +115,7 @@ inline std::uint32_t primaryEntry(std::uint32_t templ, unsigned len, unsigned pr
 // or incomplete where that is not allowed (an unused distance code set and a single
 // one-bit code are the incomplete sets real encoders write).
 unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* templ, unsigned maxPrimary,
-                    CodeKind kind, std::uint32_t* table) {
+                    CodeKind kind, std::uint32_t* table, unsigned distBits = 0) {
     unsigned count[kMaxCodeBits + 1] = {};
     for (unsigned s = 0; s < n; ++s) ++count[lens[s]];
     count[0] = 0;
@@ -151,7 +157,7 @@ unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* t
     if (incomplete) {
         for (; len <= primary; ++len, code <<= 1)
             for (unsigned k = 0; k < count[len]; ++k, ++code) {
-                const std::uint32_t entry = primaryEntry(templ[sorted[next++]], len, primary);
+                const std::uint32_t entry = tableEntry(templ[sorted[next++]], len, primary, kind, distBits);
                 for (unsigned i = reverseBits(code, len); i < primarySize; i += 1u << len) table[i] = entry;
             }
     } else {
@@ -165,7 +171,7 @@ unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* t
             if (width == 0) width = len;
             for (; width < len; ++width) std::memcpy(table + (1u << width), table, sizeof(std::uint32_t) << width);
             for (unsigned k = 0; k < count[len]; ++k, ++code)
-                table[reverseBits(code, len)] = primaryEntry(templ[sorted[next++]], len, primary);
+                table[reverseBits(code, len)] = tableEntry(templ[sorted[next++]], len, primary, kind, distBits);
         }
         for (; width < primary; ++width) std::memcpy(table + (1u << width), table, sizeof(std::uint32_t) << width);
     }
@@ -198,7 +204,7 @@ unsigned buildTable(const std::uint8_t* lens, unsigned n, const std::uint32_t* t
                 if (incomplete) std::fill(table + subBase, table + subBase + (1u << bits), kBad);
             }
             const unsigned sub = len - primary;
-            const std::uint32_t entry = t + (sub << 8) + sub;
+            const std::uint32_t entry = tableEntry(t, sub, primary, kind, distBits);
             for (unsigned i = reverseBits(code & ((1u << sub) - 1), sub); i < (1u << subBits); i += 1u << sub)
                 table[subBase + i] = entry;
             --remaining[len];
@@ -218,9 +224,10 @@ struct FixedTables {
         std::fill(lens + 144, lens + 256, 9);
         std::fill(lens + 256, lens + 280, 7);
         std::fill(lens + 280, lens + 288, 8);
-        litBits = buildTable(lens, 288, kTemplates.lit.data(), kLitPrimaryBits, CodeKind::Literals, lit);
-        std::fill(lens, lens + 32, 5);
-        distBits = buildTable(lens, 32, kTemplates.dist.data(), kDistPrimaryBits, CodeKind::Distances, dist);
+        std::uint8_t distLens[32];
+        std::fill(distLens, distLens + 32, 5);
+        distBits = buildTable(distLens, 32, kTemplates.dist.data(), kDistPrimaryBits, CodeKind::Distances, dist);
+        litBits = buildTable(lens, 288, kTemplates.lit.data(), kLitPrimaryBits, CodeKind::Literals, lit, distBits);
     }
 };
 
@@ -594,12 +601,13 @@ private:
         }
         if (padBits_ > bitsleft_) return false;
 
-        const unsigned litBits =
-            buildTable(lens, nlit, kTemplates.lit.data(), kLitPrimaryBits, CodeKind::Literals, litTable_);
-        if (litBits == 0) return false;
+        // The distances first: a length's entry holds the width of their table.
         const unsigned distBits =
             buildTable(lens + nlit, ndist, kTemplates.dist.data(), kDistPrimaryBits, CodeKind::Distances, distTable_);
         if (distBits == 0) return false;
+        const unsigned litBits =
+            buildTable(lens, nlit, kTemplates.lit.data(), kLitPrimaryBits, CodeKind::Literals, litTable_, distBits);
+        if (litBits == 0) return false;
         return huffmanBlock(litTable_, litBits, distTable_, distBits);
     }
 
@@ -679,6 +687,24 @@ private:
 #endif
             return (bits >> (entry & 63)) & litMask;
         };
+        // The same two for a length, whose code bits sit in bits 25-28 and whose bits
+        // 8-15 give the width of the distance table.
+        const auto afterLength = [distMask](std::uint64_t bits, std::uint32_t entry) -> std::uint64_t {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+            if constexpr (kBmi2) return __builtin_ia32_bextr_u64(bits, entry);
+#endif
+            return (bits >> (entry & 63)) & distMask;
+        };
+        const auto lengthExtraBits = [](std::uint64_t bits, std::uint32_t entry) {
+            std::uint64_t low;
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+            if constexpr (kBmi2)
+                low = __builtin_ia32_bzhi_di(bits, entry);
+            else
+#endif
+                low = bits & ((std::uint64_t(1) << (entry & 0xff)) - 1);
+            return low >> ((entry >> 25) & 15);
+        };
         const auto extraBits = [](std::uint64_t bits, std::uint32_t entry) {
             std::uint64_t low;
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
@@ -741,9 +767,10 @@ private:
                 }
             }
             // A length (at most 20 bits) and a distance (at most 28) fit in one refill.
-            const unsigned len = (e >> 16) + unsigned(extraBits(bitbuf, e));
+            const std::uint64_t distIndex = afterLength(bitbuf, e);
+            const unsigned len = ((e >> 16) & 0x1ff) + unsigned(lengthExtraBits(bitbuf, e));
             ZB_DROP(e);
-            std::uint32_t d = dt[bitbuf & distMask];
+            std::uint32_t d = dt[distIndex];
             if (d & kSpecial) {
                 if (d & kLink) {
                     ZB_DROP(d);
@@ -797,7 +824,8 @@ private:
         }
         if (e & kBad) return kFailed;
         unsigned total = e & 0xff;
-        const unsigned len = (e >> 16) + unsigned((bitbuf_ & ((std::uint64_t(1) << total) - 1)) >> ((e >> 8) & 0xf));
+        const unsigned len =
+            ((e >> 16) & 0x1ff) + unsigned((bitbuf_ & ((std::uint64_t(1) << total) - 1)) >> ((e >> 25) & 0xf));
         drop(total);
         if (!refill()) return kFailed;
         std::uint32_t d = dt[bitbuf_ & ((std::uint64_t(1) << distBits) - 1)];

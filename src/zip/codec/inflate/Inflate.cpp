@@ -672,48 +672,35 @@ private:
         bitbuf >>= (n) & 63; \
         bitsleft -= (n);    \
     } while (0)
-        // The extra bits of a length or a distance. The entry's low byte counts its code
-        // and extra bits together, and its code bits sit in bits 8-11 with zeros above
-        // them up to bit 13 (a length or a distance carries no kind flag). So neither
-        // count needs a mask of its own: a shift reads only the low 6 bits of its
-        // count, and BMI2's clear-high-bits instruction only the low byte of its index.
-        // GCC does not find that instruction in the mask below by itself, so it is
-        // asked for; clang finds it, and refuses the request outside a BMI2 function.
-        // The index of the symbol after a literal, from the bits before the literal's
-        // are dropped (see the entry layout).
-        const auto afterLiteral = [litMask](std::uint64_t bits, std::uint32_t entry) -> std::uint64_t {
+        // Bit-field work on an entry. GCC does not find BMI's instructions in the
+        // shifts and masks below by itself, so it is asked for them; clang finds them,
+        // and refuses the request outside a BMI2 function.
+        // The bits an entry covers (its code and extra bits): its low byte counts them,
+        // and the clear-high-bits instruction reads only that byte of its index.
+        const auto coveredBits = [](std::uint64_t bits, std::uint32_t entry) -> std::uint64_t {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+            if constexpr (kBmi2) return __builtin_ia32_bzhi_di(bits, entry);
+#endif
+            return bits & ((std::uint64_t(1) << (entry & 0xff)) - 1);
+        };
+        // The index of the symbol after a literal or a length, from the bits before
+        // the entry's are dropped: the entry's bits 0-15 are the position and the width
+        // of that index (see the entry layout), as the bit-field extract reads them.
+        const auto nextIndex = [](std::uint64_t bits, std::uint32_t entry, std::uint64_t mask) -> std::uint64_t {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
             if constexpr (kBmi2) return __builtin_ia32_bextr_u64(bits, entry);
 #endif
-            return (bits >> (entry & 63)) & litMask;
+            return (bits >> (entry & 63)) & mask;
         };
-        // The same two for a length, whose code bits sit in bits 25-28 and whose bits
-        // 8-15 give the width of the distance table.
-        const auto afterLength = [distMask](std::uint64_t bits, std::uint32_t entry) -> std::uint64_t {
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-            if constexpr (kBmi2) return __builtin_ia32_bextr_u64(bits, entry);
-#endif
-            return (bits >> (entry & 63)) & distMask;
+        // The extra bits lie above the code bits: a length keeps their count in bits
+        // 25-28, a distance in bits 8-11 with zeros above them up to bit 13 (it carries
+        // no kind flag), so a shift, which reads only the low 6 bits of its count,
+        // needs no mask there.
+        const auto lengthExtra = [&](std::uint64_t bits, std::uint32_t entry) {
+            return coveredBits(bits, entry) >> ((entry >> 25) & 15);
         };
-        const auto lengthExtraBits = [](std::uint64_t bits, std::uint32_t entry) {
-            std::uint64_t low;
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-            if constexpr (kBmi2)
-                low = __builtin_ia32_bzhi_di(bits, entry);
-            else
-#endif
-                low = bits & ((std::uint64_t(1) << (entry & 0xff)) - 1);
-            return low >> ((entry >> 25) & 15);
-        };
-        const auto extraBits = [](std::uint64_t bits, std::uint32_t entry) {
-            std::uint64_t low;
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-            if constexpr (kBmi2)
-                low = __builtin_ia32_bzhi_di(bits, entry);
-            else
-#endif
-                low = bits & ((std::uint64_t(1) << (entry & 0xff)) - 1);
-            return low >> ((entry >> 8) & 63);
+        const auto distanceExtra = [&](std::uint64_t bits, std::uint32_t entry) {
+            return coveredBits(bits, entry) >> ((entry >> 8) & 63);
         };
 
         // The caller saw at least kInMargin input bytes. At the top of each round the
@@ -725,17 +712,17 @@ private:
             if (e & kLiteral) {
                 // Three literals per refill (each code is at most 15 bits), and the
                 // 56 - 3 * 15 bits left still index the primary table for a fourth.
-                std::uint64_t next = afterLiteral(bitbuf, e);
+                std::uint64_t next = nextIndex(bitbuf, e, litMask);
                 ZB_DROP(e);
                 *op++ = std::uint8_t(e >> 16);
                 e = lt[next];
                 if (e & kLiteral) {
-                    next = afterLiteral(bitbuf, e);
+                    next = nextIndex(bitbuf, e, litMask);
                     ZB_DROP(e);
                     *op++ = std::uint8_t(e >> 16);
                     e = lt[next];
                     if (e & kLiteral) {
-                        next = afterLiteral(bitbuf, e);
+                        next = nextIndex(bitbuf, e, litMask);
                         ZB_DROP(e);
                         *op++ = std::uint8_t(e >> 16);
                         e = lt[next];
@@ -767,8 +754,8 @@ private:
                 }
             }
             // A length (at most 20 bits) and a distance (at most 28) fit in one refill.
-            const std::uint64_t distIndex = afterLength(bitbuf, e);
-            const unsigned len = ((e >> 16) & 0x1ff) + unsigned(lengthExtraBits(bitbuf, e));
+            const std::uint64_t distIndex = nextIndex(bitbuf, e, distMask);
+            const unsigned len = ((e >> 16) & 0x1ff) + unsigned(lengthExtra(bitbuf, e));
             ZB_DROP(e);
             std::uint32_t d = dt[distIndex];
             if (d & kSpecial) {
@@ -781,7 +768,7 @@ private:
                     break;
                 }
             }
-            const std::size_t dist = (d >> 16) + std::size_t(extraBits(bitbuf, d));
+            const std::size_t dist = (d >> 16) + std::size_t(distanceExtra(bitbuf, d));
             ZB_DROP(d);
             // The next entry is looked up before the refill, which keeps the refill off
             // the path from one symbol to the next. It is the entry the refilled buffer

@@ -313,6 +313,43 @@ TEST(InflateBlocks, LongCodesGoThroughSubTables) {
     EXPECT_FALSE(decode(withMatch(29, 13)).ok);  // distance 24577, a 15-bit code
 }
 
+TEST(InflateBlocks, LongAndShortCodesInALongBlock) {
+    // Long enough for the fast loop: literals and a length beyond the primary table,
+    // then a distance from a table as wide as it goes (with sub-tables) or three bits.
+    std::vector<std::uint8_t> lit(258, 0);
+    for (unsigned i = 0; i <= 12; ++i) lit[i] = std::uint8_t(i + 1);
+    lit[257] = 14;
+    lit[14] = lit[256] = 15;
+    std::vector<std::uint8_t> wide(30, 0);
+    for (unsigned i = 0; i <= 13; ++i) wide[i] = std::uint8_t(i + 1);
+    wide[14] = wide[29] = 15;
+    const std::vector<std::uint8_t> narrow = {1, 2, 3, 3};
+    struct Case {
+        const std::vector<std::uint8_t>& dist;
+        unsigned sym, extra, distance;
+    };
+    for (const Case& c : {Case{wide, 3, 0, 4}, Case{wide, 14, 6, 129}, Case{narrow, 3, 0, 4}, Case{narrow, 2, 0, 3}}) {
+        Bytes expected;
+        const Bytes packed = dynamicBlock(lit, c.dist, [&](BitWriter& w, const auto& lc, const auto& dc) {
+            for (unsigned round = 0; round < 400; ++round) {
+                for (unsigned s : {0u, 12u, 14u, 5u, 1u}) {
+                    w.code(lc[s], lit[s]);
+                    expected.push_back(std::uint8_t(s));
+                }
+                if (expected.size() < c.distance) continue;
+                w.code(lc[257], lit[257]);  // length 3
+                w.code(dc[c.sym], c.dist[c.sym]);
+                w.bits(0, c.extra);
+                for (int k = 0; k < 3; ++k) expected.push_back(expected[expected.size() - c.distance]);
+            }
+            w.code(lc[256], lit[256]);
+        });
+        const auto r = decode(packed);
+        ASSERT_TRUE(r.ok) << "distance " << c.distance;
+        EXPECT_EQ(r.out, expected) << "distance " << c.distance;
+    }
+}
+
 // ---- Malformed streams ------------------------------------------------------------------
 TEST(InflateMalformed, ReservedBlockType) {
     BitWriter w;

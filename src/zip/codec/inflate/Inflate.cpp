@@ -672,14 +672,19 @@ private:
         bitbuf >>= (n) & 63; \
         bitsleft -= (n);    \
     } while (0)
-        // Bit-field work on an entry. GCC does not find BMI's instructions in the
-        // shifts and masks below by itself, so it is asked for them; clang finds them,
-        // and refuses the request outside a BMI2 function.
+        // Bit-field work on an entry, with BMI's instructions where the loop runs on
+        // BMI2. They are written out: GCC does not find them in the shifts and masks
+        // below by itself, and its built-ins for them are refused in a function (such
+        // as these helpers, when not inlined) that is not compiled for BMI2.
         // The bits an entry covers (its code and extra bits): its low byte counts them,
         // and the clear-high-bits instruction reads only that byte of its index.
         const auto coveredBits = [](std::uint64_t bits, std::uint32_t entry) -> std::uint64_t {
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-            if constexpr (kBmi2) return __builtin_ia32_bzhi_di(bits, entry);
+#if defined(__x86_64__) && defined(__GNUC__)
+            if constexpr (kBmi2) {
+                std::uint64_t out;
+                asm("bzhi %2, %1, %0" : "=r"(out) : "r"(bits), "r"(std::uint64_t(entry)) : "cc");
+                return out;
+            }
 #endif
             return bits & ((std::uint64_t(1) << (entry & 0xff)) - 1);
         };
@@ -687,8 +692,12 @@ private:
         // the entry's are dropped: the entry's bits 0-15 are the position and the width
         // of that index (see the entry layout), as the bit-field extract reads them.
         const auto nextIndex = [](std::uint64_t bits, std::uint32_t entry, std::uint64_t mask) -> std::uint64_t {
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-            if constexpr (kBmi2) return __builtin_ia32_bextr_u64(bits, entry);
+#if defined(__x86_64__) && defined(__GNUC__)
+            if constexpr (kBmi2) {
+                std::uint64_t out;
+                asm("bextr %2, %1, %0" : "=r"(out) : "r"(bits), "r"(std::uint64_t(entry)) : "cc");
+                return out;
+            }
 #endif
             return (bits >> (entry & 63)) & mask;
         };

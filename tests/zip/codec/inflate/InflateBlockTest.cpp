@@ -288,15 +288,25 @@ TEST(InflateBlocks, CodeLengthsWithGapsBetweenThem) {
     EXPECT_EQ(r.out, test::toBytes(text));
 }
 
-TEST(InflateBlocks, LongCodesGoThroughSubTables) {
-    // Code lengths 1 to 15, so the longest codes are beyond every primary table.
+// Literal/length code lengths 1 to 15 (one length symbol, 257, of 14 bits) and
+// distance code lengths 1 to 15, so the longest codes are beyond every primary table.
+std::vector<std::uint8_t> longLiteralLengths() {
     std::vector<std::uint8_t> lit(258, 0);
     for (unsigned i = 0; i <= 12; ++i) lit[i] = std::uint8_t(i + 1);
     lit[257] = 14;
     lit[14] = lit[256] = 15;
+    return lit;
+}
+std::vector<std::uint8_t> longDistanceLengths() {
     std::vector<std::uint8_t> dist(30, 0);
     for (unsigned i = 0; i <= 13; ++i) dist[i] = std::uint8_t(i + 1);
     dist[14] = dist[29] = 15;
+    return dist;
+}
+
+TEST(InflateBlocks, LongCodesGoThroughSubTables) {
+    const auto lit = longLiteralLengths();
+    const auto dist = longDistanceLengths();
     auto withMatch = [&](unsigned distSym, unsigned extraBits) {
         return dynamicBlock(lit, dist, [&](BitWriter& w, const auto& lc, const auto& dc) {
             for (unsigned s : {0u, 12u, 14u, 5u, 14u}) w.code(lc[s], lit[s]);
@@ -316,13 +326,8 @@ TEST(InflateBlocks, LongCodesGoThroughSubTables) {
 TEST(InflateBlocks, LongAndShortCodesInALongBlock) {
     // Long enough for the fast loop: literals and a length beyond the primary table,
     // then a distance from a table as wide as it goes (with sub-tables) or three bits.
-    std::vector<std::uint8_t> lit(258, 0);
-    for (unsigned i = 0; i <= 12; ++i) lit[i] = std::uint8_t(i + 1);
-    lit[257] = 14;
-    lit[14] = lit[256] = 15;
-    std::vector<std::uint8_t> wide(30, 0);
-    for (unsigned i = 0; i <= 13; ++i) wide[i] = std::uint8_t(i + 1);
-    wide[14] = wide[29] = 15;
+    const auto lit = longLiteralLengths();
+    const auto wide = longDistanceLengths();
     const std::vector<std::uint8_t> narrow = {1, 2, 3, 3};
     struct Case {
         const std::vector<std::uint8_t>& dist;

@@ -9,6 +9,7 @@
 
 #include "zip/ReaderTestSupport.h"
 #include "zip/crypto/ZipCrypto.h"
+#include "zip/records/LocalHeader.h"
 
 namespace zb::zip {
 namespace {
@@ -126,20 +127,17 @@ TEST(DamagedArchive, FlippedBytesInEncryptedArchive) {
 // for its password (an empty one even extracts): the headers' random bytes come from
 // the peer that wrote the archive, so the test picks a password that fails them all.
 bool passesSomeCheck(const std::string& bytes, const std::string& password) {
-    auto le = [&](std::size_t at, int n) {
-        std::uint32_t v = 0;
-        for (int i = n - 1; i >= 0; --i) v = (v << 8) | std::uint8_t(bytes[at + std::size_t(i)]);
-        return v;
-    };
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.data());
     for (std::size_t at = bytes.find("PK\x03\x04"); at != std::string::npos; at = bytes.find("PK\x03\x04", at + 4)) {
-        if (at + 30 > bytes.size() || (le(at + 6, 2) & 1) == 0) continue;
-        const std::size_t header = at + 30 + le(at + 26, 2) + le(at + 28, 2);
+        LocalHeader local;
+        if (at + LocalHeader::kFixedSize > bytes.size() || !local.decodeFixed(raw + at)) continue;
+        if ((local.flags & kFlagEncrypted) == 0) continue;
+        const std::size_t header = at + std::size_t(local.size());
         if (header + kCryptHeaderSize > bytes.size()) continue;
         std::uint8_t h[kCryptHeaderSize];
-        std::copy_n(bytes.begin() + std::ptrdiff_t(header), kCryptHeaderSize, h);
+        std::copy_n(raw + header, kCryptHeaderSize, h);
         ZipCrypto cipher;
-        const auto flags = std::uint16_t(le(at + 6, 2));
-        if (checkCryptHeader(cipher, password, h, cryptCheckByte(flags, le(at + 10, 4), le(at + 14, 4)))) return true;
+        if (checkCryptHeader(cipher, password, h, cryptCheckByte(local.flags, local.dosTime, local.crc))) return true;
     }
     return false;
 }

@@ -57,6 +57,11 @@ constexpr std::uint32_t kEndOfBlock = 1u << 14;
 constexpr std::uint32_t kBad = 1u << 15;
 constexpr std::uint32_t kSpecial = kLink | kEndOfBlock | kBad;
 
+// Where a length entry keeps its code bits, and how it is read back.
+constexpr unsigned kLengthCodeBitsAt = 25;
+inline unsigned lengthBase(std::uint32_t entry) { return (entry >> 16) & 0x1ff; }
+inline unsigned lengthCodeBits(std::uint32_t entry) { return (entry >> kLengthCodeBitsAt) & 0xf; }
+
 constexpr unsigned kMaxCodeBits = 15;
 constexpr unsigned kLitPrimaryBits = 11;
 constexpr unsigned kDistPrimaryBits = 8;
@@ -106,7 +111,8 @@ enum class CodeKind { LenCodes, Literals, Distances };
 inline std::uint32_t tableEntry(std::uint32_t templ, unsigned len, unsigned primary, CodeKind kind,
                                 unsigned distBits) {
     if (templ & kLiteral) return templ + (primary << 8) + len;
-    if (kind == CodeKind::Literals && (templ & kSpecial) == 0) return templ + (len << 25) + (distBits << 8) + len;
+    const bool length = kind == CodeKind::Literals && (templ & kSpecial) == 0;
+    if (length) return templ + (len << kLengthCodeBitsAt) + (distBits << 8) + len;
     return templ + (len << 8) + len;
 }
 
@@ -624,8 +630,8 @@ private:
 
     // Decodes symbols while there is room for a whole step in both buffers. The loop
     // body is compiled twice: once for any x86-64 (or other) processor and once with
-    // the variable-shift and bit-field instructions of BMI2, chosen at run time: the
-    // bit buffer work is most of the loop, and those instructions shorten it.
+    // the variable-shift and bit-field instructions of BMI1 and BMI2, chosen at run
+    // time: the bit buffer work is most of the loop, and those instructions shorten it.
     Step fastLoop(const std::uint32_t* lt, unsigned litBits, const std::uint32_t* dt, unsigned distBits) {
 #if defined(__x86_64__) && defined(__GNUC__)
         static const bool hasBmi2 = __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("bmi");
@@ -706,7 +712,7 @@ private:
         // no kind flag), so a shift, which reads only the low 6 bits of its count,
         // needs no mask there.
         const auto lengthExtra = [&](std::uint64_t bits, std::uint32_t entry) {
-            return coveredBits(bits, entry) >> ((entry >> 25) & 15);
+            return coveredBits(bits, entry) >> lengthCodeBits(entry);
         };
         const auto distanceExtra = [&](std::uint64_t bits, std::uint32_t entry) {
             return coveredBits(bits, entry) >> ((entry >> 8) & 63);
@@ -764,7 +770,7 @@ private:
             }
             // A length (at most 20 bits) and a distance (at most 28) fit in one refill.
             const std::uint64_t distIndex = nextIndex(bitbuf, e, distMask);
-            const unsigned len = ((e >> 16) & 0x1ff) + unsigned(lengthExtra(bitbuf, e));
+            const unsigned len = lengthBase(e) + unsigned(lengthExtra(bitbuf, e));
             ZB_DROP(e);
             std::uint32_t d = dt[distIndex];
             if (d & kSpecial) {
@@ -821,7 +827,7 @@ private:
         if (e & kBad) return kFailed;
         unsigned total = e & 0xff;
         const unsigned len =
-            ((e >> 16) & 0x1ff) + unsigned((bitbuf_ & ((std::uint64_t(1) << total) - 1)) >> ((e >> 25) & 0xf));
+            lengthBase(e) + unsigned((bitbuf_ & ((std::uint64_t(1) << total) - 1)) >> lengthCodeBits(e));
         drop(total);
         if (!refill()) return kFailed;
         std::uint32_t d = dt[bitbuf_ & ((std::uint64_t(1) << distBits) - 1)];

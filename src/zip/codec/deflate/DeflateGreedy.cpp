@@ -12,7 +12,7 @@ void compressGreedy(DeflateState& state) {
     const DeflateLevel level = state.level;
     const std::uint8_t* window = w.data();
     std::uint16_t* head = w.head();
-    std::uint16_t* chain = w.chain();
+    const ChainLinks links = w.links();
 
     unsigned s = w.strstart;
     unsigned lookahead = w.lookahead;
@@ -25,9 +25,9 @@ void compressGreedy(DeflateState& state) {
         // Only a position with three bytes ahead is linked; the tail keeps the last
         // candidate, and no match can be taken there anyway.
         if (lookahead >= kMinMatch) {
-            candidate = insertString(window, head, chain, hash, s);
+            candidate = insertString(window, head, links, hash, s);
             if (candidate != 0 && s - candidate <= kMaxDistance) {
-                matchLength = longestMatch(window, chain, level, s, candidate, kMinMatch - 1, matchStart);
+                matchLength = longestMatch(window, links, level, s, candidate, kMinMatch - 1, matchStart);
                 if (matchLength > lookahead) {
                     matchLength = lookahead;
                 }
@@ -41,7 +41,7 @@ void compressGreedy(DeflateState& state) {
             if (matchLength <= level.lazyOrInsertLimit) {
                 for (unsigned n = matchLength - 1; n > 0; --n) {
                     ++s;
-                    insertString(window, head, chain, hash, s);
+                    insertString(window, head, links, hash, s);
                 }
                 ++s;
             } else {

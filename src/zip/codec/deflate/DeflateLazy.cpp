@@ -15,13 +15,14 @@ void lazyWalk(DeflateState& state) {
     const DeflateLevel level = state.level;
     const std::uint8_t* window = w.data();
     std::uint16_t* head = w.head();
-    std::uint16_t* chain = w.chain();
+    const ChainLinks links = w.links();
+    std::uint16_t* chain = links.next;
     const LongChains chains = w.longChains();
     auto insert = [&](unsigned& hash, unsigned pos) {
         if constexpr (kLongChains) {
             return insertStringLong(window, chain, chains, hash, pos);
         } else {
-            return insertString(window, head, chain, hash, pos);
+            return insertString(window, head, links, hash, pos);
         }
     };
 
@@ -44,7 +45,7 @@ void lazyWalk(DeflateState& state) {
                 if constexpr (kLongChains) {
                     matchLength = longestMatchLong(window, chain, chains, level, s, candidate, prevLength, matchStart);
                 } else {
-                    matchLength = longestMatch(window, chain, level, s, candidate, prevLength, matchStart);
+                    matchLength = longestMatch(window, links, level, s, candidate, prevLength, matchStart);
                 }
                 if (matchLength > lookahead) {
                     matchLength = lookahead;

@@ -46,13 +46,22 @@ inline std::uint64_t load64(const std::uint8_t* p) {
 // Rolls the next byte into the running hash of three bytes.
 inline unsigned updateHash(unsigned hash, std::uint8_t next) { return ((hash << kHashShift) ^ next) & kHashMask; }
 
+// The links of the hash chains. A search waits on the load of each link before it can
+// load the next, so every position also keeps the link after its own: the walk then
+// takes two candidates for each wait.
+struct ChainLinks {
+    std::uint16_t* next;       // by position: the next older position of its chain
+    std::uint16_t* afterNext;  // by position: the one after that (valid while `next` is in reach)
+};
+
 // Links the string at `pos` into its chain; returns the previous head of that chain
 // (0 when empty), the nearest candidate for a match at `pos`.
-inline unsigned insertString(const std::uint8_t* window, std::uint16_t* head, std::uint16_t* chain, unsigned& hash,
-                             unsigned pos) {
+inline unsigned insertString(const std::uint8_t* window, std::uint16_t* head, const ChainLinks& links,
+                             unsigned& hash, unsigned pos) {
     hash = updateHash(hash, window[pos + 2]);
     const unsigned candidate = head[hash];
-    chain[pos & kWindowMask] = static_cast<std::uint16_t>(candidate);
+    links.next[pos & kWindowMask] = static_cast<std::uint16_t>(candidate);
+    links.afterNext[pos & kWindowMask] = links.next[candidate & kWindowMask];
     head[hash] = static_cast<std::uint16_t>(pos);
     return candidate;
 }
@@ -119,7 +128,10 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b) {
 // previous match length). Returns the best length found (best itself when none is
 // longer) and records the start of a longer match in `matchStart`. The length may
 // run past the end of the input; the caller cuts it to the lookahead.
-inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* chain, const DeflateLevel& level,
+//
+// Nearly every candidate fails a quick test; the walk looks at them in pairs, both
+// links of a pair loaded at once (ChainLinks).
+inline unsigned longestMatch(const std::uint8_t* window, const ChainLinks& links, const DeflateLevel& level,
                              unsigned pos, unsigned candidate, unsigned best, unsigned& matchStart) {
     unsigned budget = level.chainLength;
     if (best >= level.goodLength) {
@@ -128,34 +140,69 @@ inline unsigned longestMatch(const std::uint8_t* window, const std::uint16_t* ch
     const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
     const unsigned nice = level.niceLength;
     const std::uint8_t* scan = window + pos;
-    // Only a candidate that agrees in the last four bytes of a longer match (the first
-    // three while none is in hand) and in its first four can be longer.
     const std::uint32_t scanStart = load32(scan);
-    unsigned endAt = best >= kMinMatch ? best - 3 : 0;
-    // The first three bytes of a four-byte load, whatever the byte order.
-    constexpr std::uint32_t kFirstThree = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
-    std::uint32_t endMask = best >= kMinMatch ? 0xFFFFFFFFu : kFirstThree;
-    std::uint32_t startMask = best >= kMinMatch ? 0xFFFFFFFFu : 0u;
-    std::uint32_t scanEnd = load32(scan + endAt) & endMask;
-    do {
-        const std::uint8_t* match = window + candidate;
-        if ((load32(match + endAt) & endMask) != scanEnd || ((load32(match) ^ scanStart) & startMask) != 0) {
-            continue;
-        }
-        const unsigned len = commonLength(scan, match);
-        if (len > best) {
-            matchStart = candidate;
-            best = len;
-            if (len >= nice) {
+    // Whether the walk goes on to `next`: it is in reach and the budget allows one more.
+    auto goesOn = [&](unsigned next) { return next > limit && --budget != 0; };
+    if (best < kMinMatch) {
+        // While no match is in hand, the first candidate that agrees in three bytes is one.
+        constexpr std::uint32_t kFirstThree =
+            std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+        const std::uint32_t scan3 = scanStart & kFirstThree;
+        auto agrees = [&](unsigned c) { return (load32(window + c) & kFirstThree) == scan3; };
+        unsigned after;
+        for (;;) {
+            const unsigned next = links.next[candidate & kWindowMask];
+            const unsigned afterNext = links.afterNext[candidate & kWindowMask];
+            if (agrees(candidate)) {
+                after = next;
                 break;
             }
-            endAt = best - 3;
-            endMask = 0xFFFFFFFFu;
-            startMask = 0xFFFFFFFFu;
-            scanEnd = load32(scan + endAt);
+            if (!goesOn(next)) {
+                return best;
+            }
+            if (agrees(next)) {
+                candidate = next;
+                after = afterNext;
+                break;
+            }
+            if (!goesOn(afterNext)) {
+                return best;
+            }
+            candidate = afterNext;
         }
-    } while ((candidate = chain[candidate & kWindowMask]) > limit && --budget != 0);
-    return best;
+        best = commonLength(scan, window + candidate);
+        matchStart = candidate;
+        if (best >= nice || !goesOn(after)) {
+            return best;
+        }
+        candidate = after;
+    }
+    // Only a candidate that agrees in the last four bytes of a longer match and in its
+    // first four can be longer. Returns true when the match is long enough to stop.
+    const std::uint8_t* windowEnd = window + (best - 3);
+    std::uint32_t scanEnd = load32(scan + (best - 3));
+    auto tryCandidate = [&](unsigned c) {
+        if (load32(windowEnd + c) != scanEnd || load32(window + c) != scanStart) {
+            return false;
+        }
+        const unsigned len = commonLength(scan, window + c);
+        if (len <= best) {
+            return false;
+        }
+        matchStart = c;
+        best = len;
+        windowEnd = window + (best - 3);
+        scanEnd = load32(scan + (best - 3));
+        return len >= nice;
+    };
+    for (;;) {
+        const unsigned next = links.next[candidate & kWindowMask];
+        const unsigned afterNext = links.afterNext[candidate & kWindowMask];
+        if (tryCandidate(candidate) || !goesOn(next) || tryCandidate(next) || !goesOn(afterNext)) {
+            return best;
+        }
+        candidate = afterNext;
+    }
 }
 
 // longestMatch with the help of the four-byte chains (same result).

@@ -11,6 +11,7 @@ DeflateWindow::DeflateWindow()
     : data_(new std::uint8_t[kWindowBuffer + kTail]()),
       head_(new std::uint16_t[kHashSize]()),
       chain_(new std::uint16_t[kWindowSize]()),
+      afterNext_(new std::uint16_t[kWindowSize]()),
       headLong_(new std::uint32_t[kHashSize]()),
       head4_(new std::uint16_t[LongChains::kHash4Size]()),
       link4_(new std::uint32_t[kWindowSize]()) {}
@@ -102,6 +103,7 @@ void DeflateWindow::slide() {
         }
     };
     rebase(chain_.get(), kWindowSize);
+    rebase(afterNext_.get(), kWindowSize);
     if (longChains_) {
         // Only the position halves move; the numbers stay.
         auto rebaseLow = [](std::uint32_t* table, unsigned count) {

@@ -37,7 +37,7 @@ public:
 
     std::uint8_t* data() { return data_.get(); }
     std::uint16_t* head() { return head_.get(); }
-    std::uint16_t* chain() { return chain_.get(); }
+    ChainLinks links() { return {chain_.get(), afterNext_.get()}; }
     LongChains longChains() { return {headLong_.get(), head4_.get(), link4_.get()}; }
     // Whether this member keeps the four-byte chains (start() decides).
     bool usesLongChains() const { return longChains_; }
@@ -59,6 +59,7 @@ private:
     std::unique_ptr<std::uint8_t[]> data_;
     std::unique_ptr<std::uint16_t[]> head_;
     std::unique_ptr<std::uint16_t[]> chain_;
+    std::unique_ptr<std::uint16_t[]> afterNext_;
     // The four-byte chains (DeflateMatcher.h, LongChains).
     std::unique_ptr<std::uint32_t[]> headLong_;
     std::unique_ptr<std::uint16_t[]> head4_;

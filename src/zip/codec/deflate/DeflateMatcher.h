@@ -124,6 +124,26 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b) {
     }
 }
 
+// Whether a search at `pos` with no match in hand, starting at `candidate` (0 for an
+// empty chain), would end at once: the first candidate is out of reach, or neither it
+// nor the next one agrees in three bytes and the chain leaves the window after them.
+// In data that does not compress every search ends so, after one or two candidates,
+// and each of the tests on the way goes either way; a branch on each would mostly be
+// guessed wrong, so they are taken together here, without branches. The budget of
+// every level allows the three candidates looked at.
+inline bool searchEndsAtOnce(const std::uint8_t* window, const ChainLinks& links, unsigned pos, unsigned candidate) {
+    constexpr std::uint32_t kFirstThree = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+    const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+    const std::uint32_t scan3 = load32(window + pos) & kFirstThree;
+    const unsigned next = links.next[candidate & kWindowMask];
+    const unsigned afterNext = links.afterNext[candidate & kWindowMask];
+    const bool firstInReach = (candidate != 0) & (candidate >= limit);
+    const bool nextInReach = firstInReach & (next > limit);
+    const bool firstAgrees = (load32(window + candidate) & kFirstThree) == scan3;
+    const bool nextAgrees = (load32(window + next) & kFirstThree) == scan3;
+    return !((firstInReach & firstAgrees) | (nextInReach & nextAgrees) | (nextInReach & (afterNext > limit)));
+}
+
 // Searches the chain from `candidate` for a match at `pos` longer than `best` (the
 // previous match length). Returns the best length found (best itself when none is
 // longer) and records the start of a longer match in `matchStart`. The length may

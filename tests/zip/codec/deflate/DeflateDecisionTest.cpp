@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -60,6 +61,25 @@ const std::vector<Case>& cases() {
              b.insert(b.end(), t.begin(), t.end());
              return b;
          }},
+        {"farthestReach",
+         [] {  // few repeats (64 byte values, so blocks still compress), and copies from
+               // exactly as far back as a match may reach (32506) and one byte farther,
+               // some behind a near miss of the same hash
+             std::mt19937 rng(41);
+             Bytes b(150000);
+             for (auto& byte : b) {
+                 byte = static_cast<std::uint8_t>(0x40 + rng() % 64);
+             }
+             for (std::size_t p = 40000, k = 0; p + 64 < b.size(); p += 997, ++k) {
+                 const std::size_t back = 32506 + k % 2;
+                 std::copy_n(b.begin() + static_cast<long>(p - back), 12, b.begin() + static_cast<long>(p));
+                 if (k % 4 >= 2) {
+                     std::copy_n(b.begin() + static_cast<long>(p), 3, b.begin() + static_cast<long>(p - 40));
+                     b[p - 40] ^= 0x20;
+                 }
+             }
+             return b;
+         }},
     };
     return all;
 }
@@ -107,13 +127,13 @@ TEST_P(DeflateDecisions, MatchTheRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLevels, DeflateDecisions,
-                         ::testing::Combine(::testing::Range(1, 10), ::testing::Range<std::size_t>(0, 10)),
+                         ::testing::Combine(::testing::Range(1, 10), ::testing::Range<std::size_t>(0, 11)),
                          [](const auto& info) {
                              return cases()[std::get<1>(info.param)].name + "_level" +
                                     std::to_string(std::get<0>(info.param));
                          });
 
-TEST(DeflateDecisionModel, CaseListIsComplete) { EXPECT_EQ(cases().size(), 10u); }
+TEST(DeflateDecisionModel, CaseListIsComplete) { EXPECT_EQ(cases().size(), 11u); }
 
 // The early-flush estimate really ends blocks (above level 2) long before the tally
 // is full, and the levels without it never do.

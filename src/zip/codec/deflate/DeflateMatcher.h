@@ -4,6 +4,12 @@
 // the level (a quarter of it once the previous match is already good) and at the
 // maximum distance. Match lengths are measured eight bytes at a time.
 //
+// The walk along a chain is bound by the wait for each link, not by the work on each
+// candidate, so every position keeps two links (ChainLinks) and the walk loads two
+// candidates for each wait. Where data does not compress, most searches end after one
+// or two candidates; searchEndsAtOnce tells them apart without the branches a
+// processor would mostly guess wrong there.
+//
 // The levels with long chain budgets can also keep a second set of chains over the
 // same positions, hashed on four bytes, and number each position along its
 // three-byte chain. Once a match of three bytes is in hand, only candidates that

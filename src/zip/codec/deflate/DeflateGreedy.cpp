@@ -26,7 +26,7 @@ void compressGreedy(DeflateState& state) {
         // candidate, and no match can be taken there anyway.
         if (lookahead >= kMinMatch) {
             candidate = insertString(window, head, links, hash, s);
-            if (!searchEndsAtOnce(window, links, s, candidate) && s - candidate <= kMaxDistance) {
+            if (!searchEndsAtOnce(window, links, s, candidate)) {  // so the candidate is in reach
                 matchLength = longestMatch(window, links, level, s, candidate, kMinMatch - 1, matchStart);
                 if (matchLength > lookahead) {
                     matchLength = lookahead;

@@ -41,9 +41,10 @@ void lazyWalk(DeflateState& state) {
         // two bytes no match could be taken anyway.
         if (lookahead >= kMinMatch) {
             const unsigned candidate = insert(hash, s);
-            if (!kLongChains && prevLength < kMinMatch && searchEndsAtOnce(window, links, s, candidate)) {
-                // no match here
-            } else if (candidate != 0 && prevLength < level.lazyOrInsertLimit && s - candidate <= kMaxDistance) {
+            const bool endsAtOnce =
+                !kLongChains && prevLength < kMinMatch && searchEndsAtOnce(window, links, s, candidate);
+            if (!endsAtOnce && candidate != 0 && prevLength < level.lazyOrInsertLimit &&
+                s - candidate <= kMaxDistance) {
                 if constexpr (kLongChains) {
                     matchLength = longestMatchLong(window, chain, chains, level, s, candidate, prevLength, matchStart);
                 } else {

@@ -2,9 +2,9 @@
 // 64 KiB of input; the upper half slides down once the current position comes near
 // the end, so a match can always reach 32506 bytes back. Every position is linked
 // into a chain of earlier positions whose next three bytes hash alike (15-bit hash,
-// shift 5); a search for a match walks that chain. How much is read at a time follows
-// from the window's free room, which fixes the blocks the writer's progress events
-// see.
+// shift 5); a search for a match walks that chain, two links at a time (ChainLinks).
+// How much is read at a time follows from the window's free room, which fixes the
+// blocks the writer's progress events see.
 #pragma once
 
 #include "zip/codec/deflate/Deflate.h"

@@ -20,13 +20,17 @@ void compressGreedy(DeflateState& state) {
     unsigned candidate = 0;
     unsigned matchLength = 0;
     unsigned matchStart = w.matchStart;
+    unsigned literals = 0;  // positions since the last match
 
     while (lookahead > 0) {
         // Only a position with three bytes ahead is linked; the tail keeps the last
         // candidate, and no match can be taken there anyway.
         if (lookahead >= kMinMatch) {
             candidate = insertString(window, head, links, hash, s);
-            if (!searchEndsAtOnce(window, links, s, candidate)) {  // so the candidate is in reach
+            const bool searching = literals >= kLiteralsBeforeEarlyEnd
+                                       ? !searchEndsAtOnce(window, links, s, candidate)  // so in reach
+                                       : candidate != 0 && s - candidate <= kMaxDistance;
+            if (searching) {
                 matchLength = longestMatch(window, links, level, s, candidate, kMinMatch - 1, matchStart);
                 if (matchLength > lookahead) {
                     matchLength = lookahead;
@@ -49,7 +53,9 @@ void compressGreedy(DeflateState& state) {
                 hash = updateHash(window[s], window[s + 1]);
             }
             matchLength = 0;
+            literals = 0;
         } else {
+            ++literals;
             full = tally.literal(window[s], blockBytes);
             --lookahead;
             ++s;

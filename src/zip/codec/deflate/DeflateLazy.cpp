@@ -32,6 +32,7 @@ void lazyWalk(DeflateState& state) {
     unsigned matchStart = w.matchStart;
     unsigned matchLength = kMinMatch - 1;
     bool pending = false;  // the byte before s waits to go out as a literal
+    unsigned literals = 0;  // literals since the last match
 
     while (lookahead > 0) {
         const unsigned prevLength = matchLength;
@@ -41,8 +42,8 @@ void lazyWalk(DeflateState& state) {
         // two bytes no match could be taken anyway.
         if (lookahead >= kMinMatch) {
             const unsigned candidate = insert(hash, s);
-            const bool endsAtOnce =
-                !kLongChains && prevLength < kMinMatch && searchEndsAtOnce(window, links, s, candidate);
+            const bool endsAtOnce = !kLongChains && prevLength < kMinMatch && literals >= kLiteralsBeforeEarlyEnd &&
+                                    searchEndsAtOnce(window, links, s, candidate);
             if (!endsAtOnce && candidate != 0 && prevLength < level.lazyOrInsertLimit &&
                 s - candidate <= kMaxDistance) {
                 if constexpr (kLongChains) {
@@ -69,12 +70,14 @@ void lazyWalk(DeflateState& state) {
             }
             ++s;
             pending = false;
+            literals = 0;
             matchLength = kMinMatch - 1;
             if (full) {
                 w.strstart = s;
                 flushBlock(state, false);
             }
         } else if (pending) {
+            ++literals;
             full = tally.literal(window[s - 1], static_cast<long>(s) - w.blockStart);
             if (full) {
                 w.strstart = s;

@@ -137,6 +137,10 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b) {
 // and each of the tests on the way goes either way; a branch on each would mostly be
 // guessed wrong, so they are taken together here, without branches. The budget of
 // every level allows the three candidates looked at.
+// The test pays only where matches are rare; where most searches find one it is pure
+// cost. So the walks use it only after this many literals in a row.
+inline constexpr unsigned kLiteralsBeforeEarlyEnd = 8;
+
 inline bool searchEndsAtOnce(const std::uint8_t* window, const ChainLinks& links, unsigned pos, unsigned candidate) {
     constexpr std::uint32_t kFirstThree = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
     const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;

@@ -27,10 +27,9 @@ void compressGreedy(DeflateState& state) {
         // candidate, and no match can be taken there anyway.
         if (lookahead >= kMinMatch) {
             candidate = insertString(window, head, links, hash, s);
-            const bool searching = literals >= kLiteralsBeforeEarlyEnd
-                                       ? !searchEndsAtOnce(window, links, s, candidate)  // so in reach
-                                       : candidate != 0 && s - candidate <= kMaxDistance;
-            if (searching) {
+            const bool endsAtOnce =
+                literals >= kLiteralsBeforeEarlyEnd && searchEndsAtOnce(window, links, s, candidate);
+            if (!endsAtOnce && candidate != 0 && s - candidate <= kMaxDistance) {
                 matchLength = longestMatch(window, links, level, s, candidate, kMinMatch - 1, matchStart);
                 if (matchLength > lookahead) {
                     matchLength = lookahead;

@@ -52,6 +52,13 @@ inline std::uint64_t load64(const std::uint8_t* p) {
 // Rolls the next byte into the running hash of three bytes.
 inline unsigned updateHash(unsigned hash, std::uint8_t next) { return ((hash << kHashShift) ^ next) & kHashMask; }
 
+// A search at `pos` follows its chain only to positions above this one; its first
+// candidate may also sit on it (a match exactly kMaxDistance back).
+inline unsigned reachLimit(unsigned pos) { return pos > kMaxDistance ? pos - kMaxDistance : 0; }
+
+// The first three bytes of a four-byte load, whatever the byte order.
+inline constexpr std::uint32_t kFirstThree = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+
 // The links of the hash chains. A search waits on the load of each link before it can
 // load the next, so every position also keeps the link after its own: the walk then
 // takes two candidates for each wait.
@@ -130,6 +137,10 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b) {
     }
 }
 
+// The early-end test below pays only where matches are rare; where most searches find
+// one it is pure cost. So the walks use it only after this many literals in a row.
+inline constexpr unsigned kLiteralsBeforeEarlyEnd = 8;
+
 // Whether a search at `pos` with no match in hand, starting at `candidate` (0 for an
 // empty chain), would end at once: the first candidate is out of reach, or neither it
 // nor the next one agrees in three bytes and the chain leaves the window after them.
@@ -137,13 +148,8 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b) {
 // and each of the tests on the way goes either way; a branch on each would mostly be
 // guessed wrong, so they are taken together here, without branches. The budget of
 // every level allows the three candidates looked at.
-// The test pays only where matches are rare; where most searches find one it is pure
-// cost. So the walks use it only after this many literals in a row.
-inline constexpr unsigned kLiteralsBeforeEarlyEnd = 8;
-
 inline bool searchEndsAtOnce(const std::uint8_t* window, const ChainLinks& links, unsigned pos, unsigned candidate) {
-    constexpr std::uint32_t kFirstThree = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
-    const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+    const unsigned limit = reachLimit(pos);
     const std::uint32_t scan3 = load32(window + pos) & kFirstThree;
     const unsigned next = links.next[candidate & kWindowMask];
     const unsigned afterNext = links.afterNext[candidate & kWindowMask];
@@ -167,7 +173,7 @@ inline unsigned longestMatch(const std::uint8_t* window, const ChainLinks& links
     if (best >= level.goodLength) {
         budget >>= 2;
     }
-    const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+    const unsigned limit = reachLimit(pos);
     const unsigned nice = level.niceLength;
     const std::uint8_t* scan = window + pos;
     const std::uint32_t scanStart = load32(scan);
@@ -175,8 +181,6 @@ inline unsigned longestMatch(const std::uint8_t* window, const ChainLinks& links
     auto goesOn = [&](unsigned next) { return next > limit && --budget != 0; };
     if (best < kMinMatch) {
         // While no match is in hand, the first candidate that agrees in three bytes is one.
-        constexpr std::uint32_t kFirstThree =
-            std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
         const std::uint32_t scan3 = scanStart & kFirstThree;
         auto agrees = [&](unsigned c) { return (load32(window + c) & kFirstThree) == scan3; };
         unsigned after;
@@ -244,7 +248,7 @@ inline unsigned longestMatchLong(const std::uint8_t* window, const std::uint16_t
         budget >>= 2;
     }
     const unsigned fullBudget = budget;
-    const unsigned limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+    const unsigned limit = reachLimit(pos);
     const unsigned nice = level.niceLength;
     const std::uint8_t* scan = window + pos;
     const std::uint16_t scanStart = load16(scan);

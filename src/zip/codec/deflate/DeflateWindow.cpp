@@ -103,7 +103,6 @@ void DeflateWindow::slide() {
         }
     };
     rebase(chain_.get(), kWindowSize);
-    rebase(afterNext_.get(), kWindowSize);
     if (longChains_) {
         // Only the position halves move; the numbers stay.
         auto rebaseLow = [](std::uint32_t* table, unsigned count) {
@@ -118,6 +117,7 @@ void DeflateWindow::slide() {
         rebaseLow(link4_.get(), kWindowSize);
     } else {
         rebase(head_.get(), kHashSize);
+        rebase(afterNext_.get(), kWindowSize);  // only the plain chains keep the second link
     }
 }
 
